@@ -102,8 +102,8 @@ void CrackLOGStat(const TTXRXInfo& /*f_device*/, const THART_LOG_Status& raw, TH
     s.BOF = raw.status & 0x40;
     s.TOF = raw.status & 0x80;
     s.errorcode = raw.status & 0x3F;
-    s.errorstr = latin1(s.errorcode < kLogErrorTexts.size() ? kLogErrorTexts[s.errorcode] : "UNKOWN");
-    s.boftofstr = latin1(kBofTofTexts[raw.status >> 6]);
+    s.errorstr = fromSingleByte(s.errorcode < kLogErrorTexts.size() ? kLogErrorTexts[s.errorcode] : "UNKOWN");
+    s.boftofstr = fromSingleByte(kBofTofTexts[raw.status >> 6]);
     s.total = readBE16(raw.total);
     s.pos = readBE16(raw.pos);
 }
@@ -112,7 +112,7 @@ bool LogCheckRecord(const THART_LOG_Row& f_log_Row) { return LogRowChecksumOk(ra
 
 std::string_view EventText(quint8 f_eventcode) { return eventTexts()[f_eventcode]; }
 
-QString GetEventstrTable(quint8 f_eventcode) { return latin1(EventText(f_eventcode)); }
+QString GetEventstrTable(quint8 f_eventcode) { return fromSingleByte(EventText(f_eventcode)); }
 
 std::span<const std::string_view> EventTextList() { return kEventTexts; }
 

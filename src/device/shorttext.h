@@ -19,6 +19,6 @@ template <int N> void assignText(TShortString<N>& s, std::string_view text)
     std::fill(s.chars.begin() + n, s.chars.end(), '\0');
 }
 
-inline QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+inline QString fromSingleByte(std::string_view text) { return fromSingleByte(text.data(), int(text.size())); }
 
 } // namespace quentry

@@ -84,9 +84,9 @@ std::string_view MenuStateText(quint16 status)
 
 std::string_view UnitCodeText(quint8 code) { return unitTexts()[code]; }
 
-QString _CrackErrStr(quint16 error) { return latin1(ErrorText(error)); }
-QString _CrackWarningStr(quint16 error) { return latin1(WarningText(error)); }
-QString UnitCodeToStr(quint8 code) { return latin1(UnitCodeText(code)); }
+QString _CrackErrStr(quint16 error) { return fromSingleByte(ErrorText(error)); }
+QString _CrackWarningStr(quint16 error) { return fromSingleByte(WarningText(error)); }
+QString UnitCodeToStr(quint8 code) { return fromSingleByte(UnitCodeText(code)); }
 
 void CrackErrStat(const TTXRXInfo& f_device, const THART_ERRSTAT& f_errstat, THART_PAS_ERRSTAT& f_pas_errstat)
 {
