@@ -16,6 +16,9 @@ class EngineTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        engine.reset();
+        feedback = TRecordingFeedback();
+        log.clear();
         auto p = std::make_unique<TFakeSerialPort>();
         port = p.get();
         engine = std::make_unique<TCOMEngine>(nullptr, std::move(p));

@@ -37,13 +37,7 @@ TEST(FastReply, ChecksAndFields)
     EXPECT_EQ(FastParseReply(u8(swapped), int(swapped.size()), r, m), FRERR_CHKSUM);
 
     // Length field 46 on a 50-byte reply with a valid CRC.
-    QByteArray body = bytes("05 00 2E 00") + QByteArray(44, char(0x22));
-    quint16 crc = 0xFFFF;
-    for (char c : body) {
-        crc ^= quint8(c);
-        for (int i = 0; i < 8; ++i) crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
-    }
-    body.append(char(crc & 0xFF)).append(char(crc >> 8));
+    const QByteArray body = quentry::test::withCrc(bytes("05 00 2E 00") + QByteArray(44, char(0x22)));
     ASSERT_EQ(body.size(), 50);
     EXPECT_EQ(FastParseReply(u8(body), int(body.size()), r, m), FRERR_SIZE);
     EXPECT_EQ(m, 46);

@@ -17,6 +17,9 @@ inline QByteArray hartReply(int preambles, const QByteArray& delimiterToData)
     return f + delimiterToData + char(x);
 }
 
+// The bytes followed by their CRC-16/MODBUS, low byte first (computed bit by bit here).
+QByteArray withCrc(const QByteArray& bytes);
+
 // A FAST reply: header, status, data and the CRC-16/MODBUS low byte first.
 QByteArray fastReply(quint8 cmd, quint8 status, const QByteArray& data);
 
