@@ -133,6 +133,16 @@ TEST_F(AdapterTest, AnswerChecks)
     EXPECT_EQ(engine->Tavix().GotoMode1(*port), TLinkAdapter::kNoAnswer);
 }
 
+TEST_F(AdapterTest, TavixAnswerAfterTheCommandWentOutCounts)
+{
+    open(prt_HART);
+    engine->Tavix().SetTimeScale(1.0); // real waits: the answer lands inside the 50 ms after sending
+    port->responder = [](TFakeSerialPort& p, const QByteArray& w) {
+        if (w.size() == 4) p.deliver(adapterAnswer(0x34), 20);
+    };
+    EXPECT_EQ(engine->Tavix().GotoMode1(*port), 0x34);
+}
+
 TEST_F(AdapterTest, SendAdapterModeAttempts)
 {
     struct Case

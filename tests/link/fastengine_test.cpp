@@ -3,6 +3,7 @@
 #include "adapters.h"
 #include "enginefixture.h"
 #include "testbytes.h"
+#include "waiting.h"
 
 #include <cstring>
 
@@ -121,4 +122,24 @@ TEST(EngineCopySizes, EveryCommandFitsItsRecord)
         EXPECT_EQ(TCOMEngine::HartReplyDataSize(c.cmd), c.hart) << int(c.cmd);
         EXPECT_EQ(TCOMEngine::FastReplyDataSize(c.cmd), c.fast) << int(c.cmd);
     }
+}
+
+TEST_F(EngineTest, HeartBeatPollsTheIrDALinkOnceASecond)
+{
+    engine->SetAdapter(adt_IrDA);
+    open(prt_MODE3);
+    quickTimes();
+    port->responder = [](TFakeSerialPort& p, const QByteArray& w) {
+        if (w == bytes("00 00 00 C0 71")) p.deliver(fastReply(0, 0, QByteArray(45, char(0))), 2);
+    };
+    engine->SetHeartBeatActive(true);
+    ASSERT_TRUE(engine->HeartBeatActive());
+    WaitFor(2150);
+    engine->SetHeartBeatActive(false);
+    const auto w = port->writes();
+    ASSERT_EQ(w.size(), 3u); // at once, then a period after each beat
+    EXPECT_NEAR(double(w[1].atMs - w[0].atMs), 1010.0, 40.0);
+    EXPECT_NEAR(double(w[2].atMs - w[1].atMs), 1010.0, 40.0);
+    WaitFor(1100);
+    EXPECT_EQ(port->writes().size(), 3u) << "switched off";
 }
