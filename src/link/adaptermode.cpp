@@ -17,6 +17,8 @@ bool isModbus(TProtokoll p) { return p == prt_MODBUS_RTU || p == prt_MODBUS_ASCI
 
 bool TCOMEngine::SendAdapterMode()
 {
+    // A heartbeat tick inside one of the waits below would send on the borrowed port.
+    StopHBTimer();
     bool success = false;
     bool cancelled = false;
     for (int attempt = 0;; ++attempt) {
@@ -82,6 +84,7 @@ bool TCOMEngine::SendAdapterMode()
         }
         FLastTXRXInfo.FrameError = FERR_ADAPTERABORT;
     }
+    if (!FTransactionActive) RestartHBTimer(); // a transaction restarts it when it ends
     return success;
 }
 

@@ -142,11 +142,16 @@ void TLinkAdapter::writeCommand(TSerialPort& port)
     port.Write(reinterpret_cast<const quint8*>(FTxBuffer.constData()), int(FTxBuffer.size()));
 }
 
+quint8 AdapterAnswerResult(const quint8* answer, int count)
+{
+    if (count < 3 || CRC16(answer, 0, count) != 0) return TLinkAdapter::kNoAnswer;
+    return answer[2];
+}
+
 quint8 TLinkAdapter::answerResult() const
 {
-    if (FComState != rxst_RX || FRxIndex < 3) return kNoAnswer;
-    if (CRC16(FRxBuffer.data(), 0, FRxIndex) != 0) return kNoAnswer;
-    return FRxBuffer[2];
+    if (FComState != rxst_RX) return kNoAnswer;
+    return AdapterAnswerResult(FRxBuffer.data(), FRxIndex);
 }
 
 // ---- Tavix -----------------------------------------------------------------------------

@@ -14,6 +14,10 @@
 
 namespace quentry {
 
+// The result byte of an adapter's answer: its third byte when the CRC over all of it is
+// zero, else 255 (also for an answer too short to hold a result).
+quint8 AdapterAnswerResult(const quint8* answer, int count);
+
 class TLinkAdapter : public QObject
 {
     Q_OBJECT

@@ -820,6 +820,16 @@ void TCOMEngine::Log_Clear()
 
 quint16 TCOMEngine::CRC16(const quint8* Buffer, int start, int count) { return quentry::CRC16(Buffer, start, count); }
 
+void TCOMEngine::BuildTTXRXInfo(const THART_UniqueID& f_UniqueID, TTXRXInfo& result)
+{
+    result.FactoryID = f_UniqueID.FactoryID;
+    result.DeviceTypeID = f_UniqueID.DeviceTypeID;
+    result.DeviceID_HI = f_UniqueID.DeviceID_HI;
+    result.DeviceID_MID = f_UniqueID.DeviceID_MID;
+    result.DeviceID_LO = f_UniqueID.DeviceID_LO;
+    result.Preemables = f_UniqueID.Preemables;
+}
+
 void TCOMEngine::FAST_AssembleFrame(TTXRXInfo& f_TXRXInfo)
 {
     std::fill(RxBuffer.begin(), RxBuffer.end(), quint8(0));

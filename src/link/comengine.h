@@ -105,6 +105,8 @@ public:
     bool SendAdapterMode();
 
     static quint16 CRC16(const quint8* Buffer, int start, int count);
+    // Copies the long-frame address and the preamble count of an identity into a record.
+    static void BuildTTXRXInfo(const THART_UniqueID& f_UniqueID, TTXRXInfo& result);
     void FAST_AssembleFrame(TTXRXInfo& f_TXRXInfo);
 
     // Heartbeat
