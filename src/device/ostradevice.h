@@ -33,6 +33,7 @@ public:
     static constexpr quint8 kNormalRetries = 5;
 
     explicit TOstraDevice(QObject* AOwner = nullptr);
+    ~TOstraDevice() override = default;
 
     // ---- properties --------------------------------------------------------------------
     TCOMEngine* COMEngine() const { return FCOMEngine; }
@@ -151,7 +152,9 @@ public:
     TFrameError FastReset(TTXRXInfo& f_device, THART_PAS_ERRSTAT& f_pas_errstat);
 
     // ---- logger ------------------------------------------------------------------------
-    TFrameError Log_OpenClose(TTXRXInfo& f_device, THART_PAS_LOG_OpenClose& f_OpenClose);
+    // The operations the logger reader uses are virtual, so it can be tried against a
+    // scripted logger.
+    virtual TFrameError Log_OpenClose(TTXRXInfo& f_device, THART_PAS_LOG_OpenClose& f_OpenClose);
     TFrameError HartLog_OpenClose(TTXRXInfo& f_device, THART_PAS_LOG_OpenClose& f_OpenClose);
     TFrameError FastLog_OpenClose(TTXRXInfo& f_device, THART_PAS_LOG_OpenClose& f_OpenClose);
     TFrameError Log_RdStatus(TTXRXInfo& f_device, THART_PAS_LOG_RdStatus& f_RdStatus);
@@ -161,21 +164,21 @@ public:
     TFrameError Log_Clr(TTXRXInfo& f_device, THART_PAS_LOG_RdStatus& f_RdStatus);
     TFrameError HartLog_Clr(TTXRXInfo& f_device, THART_PAS_LOG_RdStatus& f_RdStatus);
     TFrameError FastLog_Clr(TTXRXInfo& f_device, THART_PAS_LOG_RdStatus& f_RdStatus);
-    TFrameError Log_Seek(TTXRXInfo& f_device, THART_PAS_LOG_Seek& f_Seek);
+    virtual TFrameError Log_Seek(TTXRXInfo& f_device, THART_PAS_LOG_Seek& f_Seek);
     TFrameError HartLog_Seek(TTXRXInfo& f_device, THART_PAS_LOG_Seek& f_Seek);
     TFrameError FastLog_Seek(TTXRXInfo& f_device, THART_PAS_LOG_Seek& f_Seek);
     // A failed transaction beeps and leaves lstat and row as they were; a logger status
     // with an error code leaves row as it was.
-    TFrameError Log_RdRecord(TTXRXInfo& f_device, THART_PAS_LOG_RdRecord& f_RdRecord);
+    virtual TFrameError Log_RdRecord(TTXRXInfo& f_device, THART_PAS_LOG_RdRecord& f_RdRecord);
     TFrameError HartLog_RdRecord(TTXRXInfo& f_device, THART_PAS_LOG_RdRecord& f_RdRecord);
     TFrameError FastLog_RdRecord(TTXRXInfo& f_device, THART_PAS_LOG_RdRecord& f_RdRecord);
-    TFrameError Log_RdLFData(TTXRXInfo& f_device, THART_PAS_LOG_RdLFData& f_LFData);
+    virtual TFrameError Log_RdLFData(TTXRXInfo& f_device, THART_PAS_LOG_RdLFData& f_LFData);
     TFrameError HartLog_RdLFData(TTXRXInfo& f_device, THART_PAS_LOG_RdLFData& f_LFData);
     TFrameError FastLog_RdLFData(TTXRXInfo& f_device, THART_PAS_LOG_RdLFData& f_LFData);
     // MODE3 only. A failed transaction beeps and leaves the rows as they were; a row that
     // fails its check is marked with event 255 and the page still succeeds.
     TFrameError Log_RdPage(TTXRXInfo& f_device, TFAST_PAS_LOG_RdPage& f_RdPage);
-    TFrameError FastLog_RdPage(TTXRXInfo& f_device, TFAST_PAS_LOG_RdPage& f_RdPage);
+    virtual TFrameError FastLog_RdPage(TTXRXInfo& f_device, TFAST_PAS_LOG_RdPage& f_RdPage);
 
     // ---- decoding (talks to nobody) --------------------------------------------------------
     static void CrackErrStat(const TTXRXInfo& f_device, const THART_ERRSTAT& f_errstat,

@@ -1,0 +1,387 @@
+#include "loggerengine.h"
+
+namespace quentry {
+namespace {
+
+constexpr quint8 kOpen = 1;
+constexpr quint8 kClose = 0;
+constexpr quint8 kReadNext = 1;
+constexpr quint8 kReadCurrent = 0;
+constexpr quint8 kLoggerReadError = 2;
+constexpr int kMaxRereads = 5;
+
+// Distance from the last index to a new one on the 16-bit index circle.
+int indexStep(quint16 last, quint16 next) { return quint16(next - last); }
+
+} // namespace
+
+TLOGGEREngine::TLOGGEREngine(QObject* AOwner) : QObject(AOwner)
+{
+    TimerLogRead.setSingleShot(true);
+    TimerLogRead.setTimerType(Qt::PreciseTimer);
+    TimerLogRead.setInterval(20);
+    connect(&TimerLogRead, &QTimer::timeout, this, &TLOGGEREngine::onTimer);
+}
+
+TLOGGEREngine::~TLOGGEREngine()
+{
+    TimerLogRead.stop();
+    OnRdLogger = nullptr;
+    OnMessage = nullptr;
+    OnFinish = nullptr;
+}
+
+void TLOGGEREngine::SetOstraDevice(TOstraDevice* device)
+{
+    if (device == FOstraDevice) return;
+    if (!device && FActive) {
+        // Detached under a running read (the program is closing): no more traffic.
+        FOstraDevice = nullptr;
+        endRead(false);
+        return;
+    }
+    FOstraDevice = device;
+}
+
+void TLOGGEREngine::message(const QString& cls, const QString& text)
+{
+    if (OnMessage) OnMessage(this, cls, text);
+}
+
+void TLOGGEREngine::deliver(const THART_PAS_LOG_Row& row)
+{
+    if (OnRdLogger) OnRdLogger(this, row);
+}
+
+void TLOGGEREngine::endRead(bool closeLogger)
+{
+    if (!FActive) return; // every read ends once
+    if (closeLogger && FOstraDevice) {
+        THART_PAS_LOG_OpenClose close;
+        close.mode = kClose;
+        FOstraDevice->Log_OpenClose(last_device, close);
+    }
+    FActive = false;
+    FLoopEnabled = false;
+    TimerLogRead.stop();
+    if (OnFinish) OnFinish(this);
+}
+
+// A read cannot go on once the line is gone or the adapter gave up; retrying would only spin.
+bool TLOGGEREngine::linkLost(TFrameError e)
+{
+    if (e == FERR_ADAPTERABORT) {
+        message(QStringLiteral("LOG_ABORT"), QStringLiteral("Communication adapter lost; reading stopped."));
+        endRead(false);
+        return true;
+    }
+    if (e == FERR_INTERFACE) {
+        message(QStringLiteral("LOG_ABORT"), QStringLiteral("No open port; reading stopped."));
+        endRead(false);
+        return true;
+    }
+    return false;
+}
+
+TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
+{
+    log_pagemode = pagemode;
+    FActive = true;
+    FLostRecordCount = 0;
+    LoggerReadErrorCount = 0;
+    last_BDIndex = 65535;
+    previous_DBReadFailed = false;
+    FLoopEnabled = false;
+    previous_DBReadFailedCount = 0;
+    FHaveFirstRow = false;
+    FPageCheckFailures = 0;
+    FAllPagesRead = false;
+    if (pagemode) {
+        FLastReadedPage = 0;
+        log_pgindex = 0;
+    }
+    if (!FOstraDevice) {
+        message(QStringLiteral("LOG_OPEN"), QStringLiteral("No device to read from."));
+        endRead(false);
+        return TStart::Failed;
+    }
+    last_device = FOstraDevice->BuildTTXRXInfo(FTestedDevice.UniqueID);
+    THART_PAS_LOG_OpenClose open;
+    open.mode = kOpen;
+    const TFrameError e = FOstraDevice->Log_OpenClose(last_device, open);
+    if (e != FRERR_OK) {
+        // Without an open logger there is nothing to read; say why and end the read.
+        message(QStringLiteral("LOG_OPEN"),
+                QStringLiteral("Logger could not be opened: %1").arg(FrameErrorMessage(e)));
+        endRead(false);
+        return TStart::Failed;
+    }
+    return TStart::Open;
+}
+
+// ---- record by record ------------------------------------------------------------------
+
+void TLOGGEREngine::InitReadByRecord()
+{
+    if (FActive) return;
+    if (commonStart(0) != TStart::Open) return;
+
+    THART_PAS_LOG_Seek seek;
+    seek.Whence = 0;
+    seek.Offset = 0;
+    FOstraDevice->Log_Seek(last_device, seek);
+
+    Flast_log_RdRecord = THART_PAS_LOG_RdRecord();
+    Flast_log_RdRecord.mode = kReadCurrent;
+    const TFrameError e = FOstraDevice->Log_RdRecord(last_device, Flast_log_RdRecord);
+    if (!FActive) return; // detached during the read
+    if (linkLost(e)) return;
+    const bool delivered = e == FRERR_OK && Flast_log_RdRecord.lstat.errorcode == 0;
+    if (delivered) {
+        FTotalRecordCount = Flast_log_RdRecord.lstat.total;
+        FFilePointerPos = Flast_log_RdRecord.lstat.pos;
+        last_BDIndex = Flast_log_RdRecord.row.index;
+        FHaveFirstRow = true;
+        deliver(Flast_log_RdRecord.row);
+    }
+    // A first read that did not deliver says nothing about the logger's size: keep reading.
+    if (!delivered || Flast_log_RdRecord.lstat.total > 1) {
+        FLoopEnabled = true;
+        TimerLogRead.start();
+    } else {
+        endRead(true);
+        return;
+    }
+    // The current row is read again when the first read did not deliver it.
+    previous_DBReadFailed = !delivered;
+}
+
+void TLOGGEREngine::ReadLoopByRecord()
+{
+    if (!FActive) return;
+    if (!FOstraDevice) {
+        endRead(false);
+        return;
+    }
+    if (Flast_log_RdRecord.lstat.TOF || !FLoopEnabled) {
+        endRead(true);
+        return;
+    }
+    quint8 mode = kReadNext;
+    if (previous_DBReadFailed) {
+        if (previous_DBReadFailedCount >= kMaxRereads) {
+            message(QStringLiteral("LOG_REPEAT"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
+            mode = kReadNext;
+            previous_DBReadFailedCount = 0;
+        } else {
+            mode = kReadCurrent;
+            ++previous_DBReadFailedCount;
+        }
+    }
+    Flast_log_RdRecord.mode = mode;
+    const TFrameError e = FOstraDevice->Log_RdRecord(last_device, Flast_log_RdRecord);
+    if (!FActive) return;
+    if (linkLost(e)) return;
+    if (e != FRERR_OK) {
+        previous_DBReadFailed = true;
+        message(QStringLiteral("LOG_RETRY"), QStringLiteral("Reread: %1").arg(int(last_BDIndex) + 1));
+        return;
+    }
+    const quint8 code = Flast_log_RdRecord.lstat.errorcode;
+    if (code == 0) {
+        ReadLoopByRecord_OK();
+    } else if (code == kLoggerReadError) {
+        ++LoggerReadErrorCount;
+        message(QStringLiteral("LOG_RDERROR"), QStringLiteral("Last Index: %1").arg(last_BDIndex));
+        previous_DBReadFailed = true;
+    } else {
+        ++FLostRecordCount;
+        previous_DBReadFailed = true;
+        message(QStringLiteral("FRAME"), QStringLiteral("FRAME ERROR, Last Index: %1").arg(last_BDIndex));
+    }
+}
+
+void TLOGGEREngine::ReadLoopByRecord_OK()
+{
+    const quint16 next = Flast_log_RdRecord.row.index;
+    const int step = indexStep(last_BDIndex, next);
+    if (!FHaveFirstRow || step == 1) {
+        // The next row (after index 65535 comes 0), or the first one of a read whose
+        // opening read failed.
+        FTotalRecordCount = Flast_log_RdRecord.lstat.total;
+        FFilePointerPos = Flast_log_RdRecord.lstat.pos;
+        last_BDIndex = next;
+        FHaveFirstRow = true;
+        deliver(Flast_log_RdRecord.row);
+        previous_DBReadFailed = false;
+        previous_DBReadFailedCount = 0;
+    } else if (step > 1 && step < 0x8000) {
+        // Rows were skipped: step back and read again.
+        message(QStringLiteral("LOG_INDEX"), QStringLiteral("NEW / LAST Index: %1 - %2").arg(next).arg(last_BDIndex));
+        THART_PAS_LOG_Seek seek;
+        seek.Whence = 2;
+        seek.Offset = -1;
+        FOstraDevice->Log_Seek(last_device, seek);
+        previous_DBReadFailed = true;
+        Flast_log_RdRecord.lstat.TOF = false; // the seek moved the logger back
+    } else {
+        previous_DBReadFailed = false;
+        message(QStringLiteral("LOG_LOST"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
+    }
+}
+
+// ---- page by page ----------------------------------------------------------------------
+
+int TLOGGEREngine::rowsPerPage() const
+{
+    const int r = last_log_RdLFData.rowperpage;
+    return r >= 1 && r <= kRowsPerPage ? r : kRowsPerPage;
+}
+
+// The page being written holds sor rows (never more than a page); every other page is full.
+int TLOGGEREngine::rowsOnPage(quint16 page) const
+{
+    if (page == last_log_RdLFData.page) return qMin<int>(last_log_RdLFData.sor, rowsPerPage());
+    return rowsPerPage();
+}
+
+bool TLOGGEREngine::readLayout()
+{
+    last_log_RdLFData = THART_PAS_LOG_RdLFData();
+    const TFrameError e = FOstraDevice->Log_RdLFData(last_device, last_log_RdLFData);
+    if (!FActive) return false;
+    if (linkLost(e)) return false;
+    if (e != FRERR_OK) {
+        message(QStringLiteral("LOG_LAYOUT"),
+                QStringLiteral("Logger layout could not be read: %1").arg(FrameErrorMessage(e)));
+        endRead(true);
+        return false;
+    }
+    const int pages = last_log_RdLFData.totalpagecount;
+    if (pages == 0 || last_log_RdLFData.page >= pages) {
+        message(QStringLiteral("LOG_LAYOUT"), QStringLiteral("Logger layout makes no sense: page %1 of %2.")
+                                                  .arg(last_log_RdLFData.page)
+                                                  .arg(pages));
+        endRead(true);
+        return false;
+    }
+    const int current = rowsOnPage(last_log_RdLFData.page);
+    if (wrapped()) {
+        // Oldest first: from the page after the one being written, round to that page.
+        FLastReadedPage = quint16((last_log_RdLFData.page + 1) % pages);
+        FTotalRecordCount = quint16((pages - 1) * rowsPerPage() + current);
+    } else {
+        FLastReadedPage = 0;
+        FTotalRecordCount = quint16(last_log_RdLFData.page * rowsPerPage() + current);
+    }
+    FFilePointerPos = 0;
+    last_BDIndex = Flast_log_RdRecord.row.index;
+    return true;
+}
+
+void TLOGGEREngine::InitReadByPage()
+{
+    if (FActive) return;
+    if (commonStart(1) != TStart::Open) return;
+    if (!readLayout()) return;
+    if (FTotalRecordCount == 0) {
+        endRead(true);
+        return;
+    }
+    FLoopEnabled = true;
+    previous_DBReadFailed = false;
+    TimerLogRead.start();
+}
+
+void TLOGGEREngine::AssyReadByPage()
+{
+    if (FActive) return;
+    if (commonStart(1) != TStart::Open) return;
+    if (!readLayout()) return;
+    if (FTotalRecordCount == 0) {
+        endRead(true);
+        return;
+    }
+    FLoopEnabled = true;
+    previous_DBReadFailed = false;
+    while (FActive) pageStep();
+}
+
+void TLOGGEREngine::ReadLoopByPage() { pageStep(); }
+
+void TLOGGEREngine::pageStep()
+{
+    if (!FActive) return;
+    if (!FOstraDevice) {
+        endRead(false);
+        return;
+    }
+    if (!FLoopEnabled || FAllPagesRead) {
+        endRead(true);
+        return;
+    }
+    const int pages = last_log_RdLFData.totalpagecount;
+    const quint16 page = FLastReadedPage;
+    const int rows = rowsOnPage(page);
+    const bool lastPage = page == last_log_RdLFData.page; // the page being written comes last
+    if (lastPage && rows == 0) {
+        endRead(true); // nothing written on it yet
+        return;
+    }
+
+    FPage.pageindex = page;
+    const TFrameError e = FOstraDevice->FastLog_RdPage(last_device, FPage);
+    if (!FActive) return;
+    if (linkLost(e)) return;
+    if (e != FRERR_OK) return; // the same page is asked for at the next step
+
+    previous_DBReadFailed = false;
+    int bad = 0;
+    for (int i = 0; i < rows; ++i) {
+        if (FPage.rows[size_t(i)].event != kChecksumErrorEvent) continue;
+        if (bad++ == 0)
+            message(QStringLiteral("LOG_PAGECHK"), QStringLiteral("Page: %1, Index: %2").arg(page).arg(last_BDIndex));
+    }
+    if (bad > 0 && ++FPageCheckFailures < kPageCheckRetries) {
+        previous_DBReadFailed = true;
+        return; // nothing of the page is delivered; it is read again
+    }
+    if (bad > 0) {
+        // The same rows keep failing: take the good ones rather than stall the read for ever.
+        FLostRecordCount += bad;
+        message(QStringLiteral("LOG_PAGELOST"),
+                QStringLiteral("Page: %1, %2 row(s) failed their check %3 times and are left out.")
+                    .arg(page)
+                    .arg(bad)
+                    .arg(kPageCheckRetries));
+    }
+    FPageCheckFailures = 0;
+    for (int i = 0; i < rows; ++i) {
+        const THART_PAS_LOG_Row& row = FPage.rows[size_t(i)];
+        FFilePointerPos = quint16(log_pgindex * rowsPerPage() + i);
+        if (row.event == kChecksumErrorEvent) continue;
+        last_BDIndex = row.index;
+        deliver(row);
+        if (!FActive) return;
+    }
+    ++log_pgindex;
+    FLastReadedPage = quint16(page + 1 < pages ? page + 1 : 0);
+    if (lastPage || log_pgindex >= pages) FAllPagesRead = true;
+}
+
+void TLOGGEREngine::onTimer()
+{
+    if (!FActive) return;
+    if (log_pagemode) ReadLoopByPage();
+    else ReadLoopByRecord();
+    if (FActive) TimerLogRead.start();
+}
+
+bool TLOGGEREngine::TestIntegrity(const QList<quint16>& f_indexes)
+{
+    for (qsizetype i = 1; i < f_indexes.size(); ++i)
+        if (quint16(f_indexes[i - 1] + 1) != f_indexes[i]) return false;
+    return true;
+}
+
+} // namespace quentry

@@ -1,0 +1,107 @@
+#pragma once
+// TLOGGEREngine reads the whole logger of the detected transmitter through the device
+// object and hands the decoded rows to its owner one by one: record by record on a 20 ms
+// timer (HART), or page by page of six rows, on the timer or in one blocking loop (FAST).
+// Three events report each row, each message worth showing, and the end of the read,
+// which comes exactly once for every read that started.
+#include "loggerrecords.h"
+#include "operationrecords.h"
+#include "ostradevice.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+namespace quentry {
+
+class TLOGGEREngine;
+
+using TRdLoggerEvent = std::function<void(TLOGGEREngine* Sender, const THART_PAS_LOG_Row& f_Row)>;
+using TMessageEvent = std::function<void(TLOGGEREngine* Sender, const QString& classstr, const QString& str)>;
+using TFinishEvent = std::function<void(TLOGGEREngine* Sender)>;
+
+class TLOGGEREngine : public QObject
+{
+    Q_OBJECT
+public:
+    // Reads of one page that fail their row check before the good rows are taken anyway.
+    static constexpr int kPageCheckRetries = 5;
+
+    explicit TLOGGEREngine(QObject* AOwner = nullptr);
+    ~TLOGGEREngine() override;
+
+    // Setting none detaches the device: a read in progress ends at once, without traffic.
+    TOstraDevice* OstraDevice() const { return FOstraDevice; }
+    void SetOstraDevice(TOstraDevice* device);
+    int LoopInterval() const { return TimerLogRead.interval(); }
+    void SetLoopInterval(int ms) { TimerLogRead.setInterval(ms); }
+    const TTestedDevice& TestedDevice() const { return FTestedDevice; }
+    void SetTestedDevice(const TTestedDevice& d) { FTestedDevice = d; }
+    bool LoopEnabled() const { return FLoopEnabled; }
+    bool Active() const { return FActive; }
+    quint16 LastReadedPage() const { return FLastReadedPage; }
+    int LostRecordCount() const { return FLostRecordCount; }
+    int ReadErrorCount() const { return LoggerReadErrorCount; }
+    quint16 TotalRecordCount() const { return FTotalRecordCount; }
+    void SetTotalRecordCount(quint16 v) { FTotalRecordCount = v; }
+    quint16 FilePointerPos() const { return FFilePointerPos; }
+    void SetFilePointerPos(quint16 v) { FFilePointerPos = v; }
+
+    TRdLoggerEvent OnRdLogger;
+    TMessageEvent OnMessage;
+    TFinishEvent OnFinish;
+
+    void InitReadByRecord();
+    void InitReadByPage();
+    // Reads page by page to the end; returns when the read has ended.
+    void AssyReadByPage();
+    void ReadLoopByRecord();
+    void ReadLoopByRecord_OK();
+    void ReadLoopByPage();
+    // The next step closes the logger and ends the read.
+    void Stop() { FLoopEnabled = false; }
+
+    // Whether a table's record indexes rise by one from row to row (wrapping after 65535).
+    static bool TestIntegrity(const QList<quint16>& f_indexes);
+
+private:
+    enum class TStart { Open, Failed };
+    TStart commonStart(quint8 pagemode);
+    bool readLayout();
+    void pageStep();
+    void endRead(bool closeLogger);
+    void deliver(const THART_PAS_LOG_Row& row);
+    void message(const QString& cls, const QString& text);
+    bool linkLost(TFrameError e);
+    void onTimer();
+    int rowsPerPage() const;
+    int rowsOnPage(quint16 page) const;
+    bool wrapped() const { return last_log_RdLFData.status & 0x10; }
+
+    TOstraDevice* FOstraDevice = nullptr;
+    QTimer TimerLogRead;
+    TTestedDevice FTestedDevice;
+    bool FLoopEnabled = false;
+    bool FActive = false;
+    quint16 FLastReadedPage = 0;
+    TTXRXInfo last_device;
+    THART_PAS_LOG_RdRecord Flast_log_RdRecord;
+    quint16 last_BDIndex = 65535;
+    bool previous_DBReadFailed = false;
+    int previous_DBReadFailedCount = 0;
+    THART_PAS_LOG_RdLFData last_log_RdLFData;
+    quint8 log_pagemode = 0;
+    quint16 log_pgindex = 0;
+    int FLostRecordCount = 0;
+    int LoggerReadErrorCount = 0;
+    quint16 FTotalRecordCount = 0;
+    quint16 FFilePointerPos = 0;
+
+    bool FHaveFirstRow = false;     // record mode: a row has been delivered, so indexes can be checked
+    int FPageCheckFailures = 0;     // page mode: failed row checks of the current page in a row
+    bool FAllPagesRead = false;     // page mode: the page being written has been delivered
+    TFAST_PAS_LOG_RdPage FPage;
+};
+
+} // namespace quentry

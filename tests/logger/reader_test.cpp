@@ -1,0 +1,307 @@
+// The reader's rules against a scripted logger: what is delivered, in which order, what
+// is said, and that every read ends exactly once.
+#include "loggerengine.h"
+#include "scriptedlogger.h"
+#include "waiting.h"
+
+#include <gtest/gtest.h>
+
+using namespace quentry;
+using namespace quentry::test;
+
+namespace {
+
+class ReaderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        reader.SetOstraDevice(&device);
+        reader.OnRdLogger = [this](TLOGGEREngine* r, const THART_PAS_LOG_Row& row) {
+            indexes.push_back(row.index);
+            positions.push_back(r->FilePointerPos());
+        };
+        reader.OnMessage = [this](TLOGGEREngine*, const QString& c, const QString& t) { messages << c + "|" + t; };
+        reader.OnFinish = [this](TLOGGEREngine*) { ++finished; };
+    }
+
+    void readByRecord()
+    {
+        reader.InitReadByRecord();
+        ASSERT_TRUE(WaitUntil([this] { return !reader.Active(); }, 5000));
+    }
+
+    void layout(quint16 page, quint8 sor, bool wrapped, quint16 pages = 2048)
+    {
+        device.layout.page = page;
+        device.layout.sor = sor;
+        device.layout.status = wrapped ? 0x10 : 0x00;
+        device.layout.totalpagecount = pages;
+        device.layout.rowperpage = 6;
+    }
+
+    static TScriptedLogger::Read row(quint16 index, bool tof = false)
+    {
+        return TScriptedLogger::Read{FRERR_OK, 0, index, tof};
+    }
+
+    QStringList pageCalls() const
+    {
+        QStringList p;
+        for (const QString& c : device.calls)
+            if (c.startsWith("page")) p << c.mid(5);
+        return p;
+    }
+
+    TScriptedLogger device;
+    TLOGGEREngine reader;
+    std::vector<quint16> indexes;
+    std::vector<quint16> positions;
+    QStringList messages;
+    int finished = 0;
+};
+
+std::vector<quint16> range(int from, int count)
+{
+    std::vector<quint16> v;
+    for (int i = 0; i < count; ++i) v.push_back(quint16(from + i));
+    return v;
+}
+
+} // namespace
+
+TEST_F(ReaderTest, SingleRowLoggerEndsAtOnce)
+{
+    auto one = row(7);
+    one.total = 1;
+    device.reads = {one};
+    reader.InitReadByRecord();
+    EXPECT_FALSE(reader.Active());
+    EXPECT_EQ(indexes, std::vector<quint16>{7});
+    EXPECT_EQ(finished, 1);
+    const std::vector<QString> expected = {"open", "seek 0 0", "read 0", "close"};
+    EXPECT_EQ(device.calls, expected);
+}
+
+TEST_F(ReaderTest, IndexJumpSeeksBackAndRereads)
+{
+    device.reads = {row(10), row(11), row(13), row(12), row(13, true)};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{10, 11, 12, 13}));
+    EXPECT_TRUE(messages.contains("LOG_INDEX|NEW / LAST Index: 13 - 11"));
+    const std::vector<QString> expected = {"open", "seek 0 0", "read 0", "read 1", "read 1", "seek 2 -1",
+                                           "read 0", "read 1", "close"};
+    EXPECT_EQ(device.calls, expected);
+    EXPECT_EQ(finished, 1);
+}
+
+TEST_F(ReaderTest, FailedReadsAreRereadFiveTimesThenSkipped)
+{
+    TScriptedLogger::Read fail{FRERR_NOFRAME};
+    device.reads = {row(1), fail, fail, fail, fail, fail, fail, row(2, true)};
+    readByRecord();
+    QStringList modes;
+    for (const QString& c : device.calls)
+        if (c.startsWith("read")) modes << c.mid(5);
+    EXPECT_EQ(modes.join(""), QString("0" "1" "00000" "1"));
+    EXPECT_EQ(messages.count("LOG_RETRY|Reread: 2"), 6);
+    EXPECT_TRUE(messages.contains("LOG_REPEAT|Repeat number reached. Maybe some Record is lost!"));
+    EXPECT_EQ(indexes, (std::vector<quint16>{1, 2}));
+}
+
+TEST_F(ReaderTest, LoggerErrorCodesAndOldRows)
+{
+    TScriptedLogger::Read readError{FRERR_OK, 2};
+    TScriptedLogger::Read closed{FRERR_OK, 3};
+    device.reads = {row(5), readError, row(6), closed, row(7), row(6), row(8, true)};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{5, 6, 7, 8}));
+    EXPECT_EQ(reader.ReadErrorCount(), 1);
+    EXPECT_EQ(reader.LostRecordCount(), 1);
+    EXPECT_TRUE(messages.contains("LOG_RDERROR|Last Index: 5"));
+    EXPECT_TRUE(messages.contains("FRAME|FRAME ERROR, Last Index: 6"));
+    EXPECT_TRUE(messages.contains("LOG_LOST|Repeat number reached. Maybe some Record is lost!"));
+}
+
+TEST_F(ReaderTest, IndexesWrapAfter65535)
+{
+    device.reads = {row(65534), row(65535), row(0), row(1, true)};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{65534, 65535, 0, 1}));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ReaderTest, FirstReadWithALoggerErrorIsNotDelivered)
+{
+    TScriptedLogger::Read busy{FRERR_OK, 1};
+    busy.total = 0;
+    device.reads = {busy, row(40), row(41, true)};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{40, 41}));
+    // The row the first read did not fill is read again, not skipped.
+    EXPECT_EQ(device.calls[2], QString("read 0"));
+    EXPECT_EQ(device.calls[3], QString("read 0"));
+}
+
+TEST_F(ReaderTest, FailedOpenEndsTheReadWithAReason)
+{
+    device.openResult = FRERR_NOFRAME;
+    reader.InitReadByRecord();
+    EXPECT_FALSE(reader.Active());
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(messages.contains("LOG_OPEN|Logger could not be opened: NO FRAME"));
+    reader.AssyReadByPage();
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(device.count("layout"), 0);
+}
+
+TEST_F(ReaderTest, LostLineEndsARecordRead)
+{
+    device.reads = {row(1), row(2), TScriptedLogger::Read{FERR_INTERFACE}};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{1, 2}));
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(messages.contains("LOG_ABORT|No open port; reading stopped."));
+    EXPECT_EQ(device.count("close"), 0);
+}
+
+TEST_F(ReaderTest, PagesOfALoggerThatHasNotWrapped)
+{
+    layout(2, 4, false);
+    reader.AssyReadByPage();
+    EXPECT_EQ(pageCalls(), QStringList({"0", "1", "2"}));
+    EXPECT_EQ(indexes, range(0, 16));
+    EXPECT_EQ(positions, range(0, 16));
+    EXPECT_EQ(reader.TotalRecordCount(), 16);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(device.calls.back(), QString("close"));
+
+    // The same with the timer.
+    SetUp();
+    indexes.clear();
+    positions.clear();
+    device.calls.clear();
+    reader.InitReadByPage();
+    ASSERT_TRUE(WaitUntil([this] { return !reader.Active(); }, 3000));
+    EXPECT_EQ(indexes, range(0, 16));
+    EXPECT_EQ(finished, 2);
+}
+
+TEST_F(ReaderTest, EmptyLoggerEndsInTheStart)
+{
+    layout(0, 0, false);
+    reader.AssyReadByPage();
+    EXPECT_TRUE(pageCalls().isEmpty());
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(device.calls.back(), QString("close"));
+}
+
+TEST_F(ReaderTest, WrappedRingIsReadOldestFirstIncludingThePageBeingWritten)
+{
+    layout(1, 3, true, 4);
+    reader.AssyReadByPage();
+    EXPECT_EQ(pageCalls(), QStringList({"2", "3", "0", "1"}));
+    std::vector<quint16> expected = range(12, 6);
+    for (quint16 i : range(18, 6)) expected.push_back(i);
+    for (quint16 i : range(0, 6)) expected.push_back(i);
+    for (quint16 i : range(6, 3)) expected.push_back(i);
+    EXPECT_EQ(indexes, expected);
+    EXPECT_EQ(reader.TotalRecordCount(), 21);
+    EXPECT_EQ(positions.back(), 20);
+
+    // The page being written is the last page: reading starts at page 0, not past the end.
+    SetUp();
+    device.calls.clear();
+    indexes.clear();
+    layout(3, 6, true, 4);
+    reader.InitReadByPage();
+    ASSERT_TRUE(WaitUntil([this] { return !reader.Active(); }, 3000));
+    EXPECT_EQ(pageCalls(), QStringList({"0", "1", "2", "3"}));
+    EXPECT_EQ(indexes.size(), 24u);
+    EXPECT_EQ(reader.TotalRecordCount(), 24);
+}
+
+TEST_F(ReaderTest, RowsWrittenAreNeverMoreThanAPage)
+{
+    layout(1, 9, false, 4);
+    reader.AssyReadByPage();
+    EXPECT_EQ(indexes.size(), 12u);
+    EXPECT_EQ(reader.TotalRecordCount(), 12);
+}
+
+TEST_F(ReaderTest, PageWithABadRowIsReadAgain)
+{
+    layout(1, 6, false);
+    device.badReadsOfPage[0] = 1;
+    reader.AssyReadByPage();
+    EXPECT_EQ(pageCalls(), QStringList({"0", "0", "1"}));
+    EXPECT_EQ(indexes, range(0, 12));
+    EXPECT_TRUE(messages.contains("LOG_PAGECHK|Page: 0, Index: 0"));
+
+    // A row that never passes its check: the good ones are taken after a few reads.
+    SetUp();
+    device.calls.clear();
+    indexes.clear();
+    messages.clear();
+    device.badReadsOfPage[0] = -1;
+    reader.AssyReadByPage();
+    EXPECT_EQ(device.count("page 0"), TLOGGEREngine::kPageCheckRetries);
+    EXPECT_EQ(indexes.size(), 11u);
+    EXPECT_EQ(reader.LostRecordCount(), 1);
+    EXPECT_EQ(messages.count("LOG_PAGELOST|Page: 0, 1 row(s) failed their check 5 times and are left out."), 1);
+}
+
+TEST_F(ReaderTest, FailedPageReadsAreRepeatedAndTheLastPageIsNotLost)
+{
+    layout(1, 2, false);
+    device.pageFailuresLeft = 0;
+    device.duringCall = [this] {
+        if (device.calls.back() == "page 1" && device.count("page 1") == 1) device.pageFailuresLeft = 1;
+    };
+    reader.AssyReadByPage();
+    EXPECT_EQ(pageCalls(), QStringList({"0", "1", "1"}));
+    EXPECT_EQ(indexes, range(0, 8));
+}
+
+TEST_F(ReaderTest, AdapterAbortEndsWithoutClosing)
+{
+    layout(5, 0, false);
+    device.pageFailuresLeft = 1000;
+    device.pageFailure = FERR_ADAPTERABORT;
+    reader.AssyReadByPage();
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(device.count("close"), 0);
+    EXPECT_EQ(device.count("page"), 1);
+}
+
+TEST_F(ReaderTest, StopAndDetach)
+{
+    layout(100, 0, false);
+    reader.OnRdLogger = [this](TLOGGEREngine* r, const THART_PAS_LOG_Row& row) {
+        indexes.push_back(row.index);
+        if (indexes.size() == 8) r->Stop();
+    };
+    reader.AssyReadByPage();
+    EXPECT_EQ(indexes.size(), 12u); // the page in hand is finished
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(device.calls.back(), QString("close"));
+
+    // Detaching the device under a running read ends it without another call.
+    SetUp();
+    device.calls.clear();
+    device.duringCall = [this] {
+        if (device.count("page") == 3) reader.SetOstraDevice(nullptr);
+    };
+    reader.AssyReadByPage();
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(device.count("page"), 3);
+    EXPECT_EQ(device.count("close"), 0);
+}
+
+TEST(ReaderIntegrity, IndexesRiseByOne)
+{
+    EXPECT_TRUE(TLOGGEREngine::TestIntegrity({4, 5, 6}));
+    EXPECT_TRUE(TLOGGEREngine::TestIntegrity({65535, 0, 1}));
+    EXPECT_FALSE(TLOGGEREngine::TestIntegrity({4, 6}));
+    EXPECT_TRUE(TLOGGEREngine::TestIntegrity({}));
+}
