@@ -47,6 +47,7 @@ public:
     // through them one byte at a time for a request that garbage in front of it hid.
     void flushIdle(std::vector<TParsedRequest>& out);
     bool hasPending() const { return !FBuffer.isEmpty(); }
+    int pendingBytes() const { return int(FBuffer.size()); }
     qint64 garbageBytes() const { return FGarbage; }
 
 private:
