@@ -14,6 +14,9 @@ QString TEmulatorConfig::validate() const
         if (wrapped && rows < 1) return QStringLiteral("a wrapped ring needs at least one row after the turn");
     } else if (int(presetRows.size()) > capacity()) {
         return QStringLiteral("more preset rows than the ring holds");
+    } else if (wrapped && int(presetRows.size()) <= (pages - 1) * 6) {
+        // A ring that has gone round holds all its pages but the part of the newest one not yet written.
+        return QStringLiteral("a wrapped ring holds more than %1 preset rows").arg((pages - 1) * 6);
     }
     if (turnaroundMs < 0 || turnaroundMs > 10000) return QStringLiteral("turnaround must be 0..10000 ms");
     if (chunkBytes < 0 || chunkBytes > 4096) return QStringLiteral("chunk size must be 0..4096 bytes");

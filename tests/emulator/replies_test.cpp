@@ -52,6 +52,17 @@ TEST(HartReplies, IdentificationAnswersOnlyItsPollingAddress)
     EXPECT_EQ(t.stats().notForUs, 1);
 }
 
+TEST(HartReplies, IdentificationByTagAtTheBroadcastAddress)
+{
+    TTransmitterLogic t(TEmulatorConfig{});
+    // Tag "LT-101": only the transmitter with that tag answers, from the address it was asked at.
+    EXPECT_EQ(hexOf(ask(t, hexBytes("FF FF FF FF FF 82 80 00 00 00 00 0B 06 31 4B 71 C3 18 20 FF"), kHart)),
+              "FF FF FF FF FF 86 80 00 00 00 00 0B 12 00 00 FE 60 51 05 05 01 0C 03 00 01 23 45 00 00 00 00 B9");
+    // Another tag ("LT-102"): silence.
+    EXPECT_EQ(hexOf(ask(t, hexBytes("FF FF FF FF FF 82 80 00 00 00 00 0B 06 31 4B 71 C3 28 20 CF"), kHart)),
+              std::string());
+}
+
 TEST(HartReplies, LongFrameParameterAndRemoteProgramming)
 {
     TTransmitterLogic t(handConfig());
