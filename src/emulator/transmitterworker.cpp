@@ -77,7 +77,7 @@ void TTransmitterWorker::onReadable()
     FTiming = timingFor(line, framingBits);
     FScheduler.noteReceived(now, int(data.size()), FTiming.byteUs);
     take(actions, now, true);
-    if (!FIdleTimer) return; // unplugged
+    if (FUnplugged) return;
     if (pending) FIdleTimer->start(kIdleFlushMs);
     else FIdleTimer->stop();
 }
@@ -129,7 +129,7 @@ void TTransmitterWorker::onTxTimer()
 
 void TTransmitterWorker::scheduleTx(qint64 now)
 {
-    if (!FTxTimer) return;
+    if (!FTxTimer || FUnplugged) return;
     const std::optional<qint64> next = FScheduler.nextDue();
     if (!next) {
         FTxTimer->stop();
@@ -141,7 +141,12 @@ void TTransmitterWorker::scheduleTx(qint64 now)
 
 void TTransmitterWorker::unplug()
 {
-    end();
+    // Called from inside a notifier's or timer's handler: switch them off, delete them in end().
+    FNotifier->setEnabled(false);
+    FTxTimer->stop();
+    FIdleTimer->stop();
+    FScheduler.clear();
+    FUnplugged = true;
     FLine.close();
     FOwner.unplugged();
 }

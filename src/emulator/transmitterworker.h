@@ -42,6 +42,7 @@ private:
     std::unique_ptr<QTimer> FTxTimer, FIdleTimer, FRetryWrite;
     TLineScheduler FScheduler;
     TLineTiming FTiming; // of the mode the last bytes came in
+    bool FUnplugged = false;
 };
 
 } // namespace quentry::emulator
