@@ -12,7 +12,6 @@ namespace {
 // Bytes left over after this much quiet cannot belong to a request still arriving.
 constexpr int kIdleFlushMs = 50;
 constexpr int kReadLimit = 65536;
-constexpr int kFullRetryMs = 5;
 
 } // namespace
 
@@ -117,12 +116,9 @@ void TTransmitterWorker::onTxTimer()
             FScheduler.clear();
             return;
         }
-        FScheduler.sent(n, now);
-        if (n < bytes.size()) {
-            // The terminal's buffer is full (nobody reads the slave): try again shortly.
-            FTxTimer->start(kFullRetryMs);
-            return;
-        }
+        // The terminal's buffer is full only when nobody reads the slave side: like a line
+        // nobody listens to, it loses the rest.
+        FScheduler.sent(int(bytes.size()), now);
     }
     scheduleTx(now);
 }

@@ -368,3 +368,17 @@ TEST_F(EngineOnEmulator, PacedRepliesTakeTheirLineTime)
     // 10 request and 28 reply bytes of 11 bits at 1200 baud.
     EXPECT_GE(t.elapsed(), 38 * 11 * 1000 / 1200);
 }
+
+TEST_F(EngineOnEmulator, ChunkedRepliesWithGapsBelowTheByteGapArriveWhole)
+{
+    TEmulatorConfig c;
+    c.chunkBytes = 7;
+    c.chunkGapMs = 20; // the byte gap here is 40 ms
+    start(c, prt_HART);
+    THART_UniqueID id{};
+    TTXRXInfo d = shortFrame(0);
+    engine->HART_RdUniqueID(d, id);
+    ASSERT_EQ(d.FrameError, FRERR_OK);
+    EXPECT_EQ(hexOf(id), "FE 60 51 05 05 01 0C 03 00 01 23 45 00 00 00 00");
+    EXPECT_EQ(engine->ErrorCount(), 0u);
+}
