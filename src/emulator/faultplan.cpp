@@ -154,10 +154,10 @@ QString FaultGrammarHelp()
         "  Examples: drop=2  chk/164=3-5  delay=1:1200  wp/132=*  rowchk=1:4  drop=20%  unplug=10\n");
 }
 
-std::optional<TFaultPlan> TFaultPlan::parse(const QString& spec, QString* error)
+std::optional<TFaultPlan> TFaultPlan::parse(const QString& text, QString* error)
 {
     TFaultPlan plan;
-    const QString trimmed = spec.trimmed();
+    const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) return plan;
     for (const QString& item : trimmed.split(QLatin1Char(','))) {
         TFaultRule r;

@@ -37,7 +37,7 @@ struct TFaultPlan
     std::vector<TFaultRule> rules;
     bool empty() const { return rules.empty(); }
     // Empty plan for an empty text; nullopt (and *error) for text that is not a plan.
-    static std::optional<TFaultPlan> parse(const QString& spec, QString* error = nullptr);
+    static std::optional<TFaultPlan> parse(const QString& text, QString* error = nullptr);
 };
 
 // What a request is, as far as the rules care.

@@ -132,7 +132,7 @@ int main(int argc, char** argv)
         {QStringLiteral("feature-id"), QStringLiteral("Value of parameter 98, the hardware feature id; its third digit "
                                                       "says whether a logger is fitted (2, 3, 6, 7: yes). Default 12345."),
          QStringLiteral("N"), QStringLiteral("12345")},
-        {QStringLiteral("faults"), QStringLiteral("Faults to inject (grammar above). Default none."), QStringLiteral("SPEC")},
+        {QStringLiteral("faults"), QStringLiteral("Faults to inject (grammar above). Default none."), QStringLiteral("RULES")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the logger content and of percentage faults. Default 1."),
          QStringLiteral("N"), QStringLiteral("1")},
     });

@@ -9,9 +9,9 @@ namespace {
 
 TRequestFacts request(int cmd) { return {cmd, false, false, false}; }
 
-std::vector<bool> dropsOver(const QString& spec, int n, const TRequestFacts& facts = request(0), quint64 seed = 1)
+std::vector<bool> dropsOver(const QString& rules, int n, const TRequestFacts& facts = request(0), quint64 seed = 1)
 {
-    TFaultInjector f(*TFaultPlan::parse(spec), seed);
+    TFaultInjector f(*TFaultPlan::parse(rules), seed);
     std::vector<bool> out;
     for (int i = 0; i < n; ++i) out.push_back(f.evaluate(facts).drop);
     return out;

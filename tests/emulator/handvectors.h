@@ -22,7 +22,7 @@ inline const char* const kPageRows[3] = {
     "0C 05 DC 0C 00 07 00 00 C0 3F 00 00 80 3F 00 00 00 3F 18 00 00 7A 44 00 00 20 41 2B FA 00 D0 02 00 00 05 40 23 B0 2A 00 B0 06 11 4D",
 };
 
-// The three rows as preset logger content (their check bytes are left to the transmitter).
+// The three rows as preset logger content (the transmitter makes their check bytes).
 template <class Row> std::array<Row, 3> presetRows()
 {
     std::array<Row, 3> rows{};
