@@ -192,7 +192,11 @@ TCommandOutcome TCommandSet::execute(quint8 cmd, const QByteArray& q, const TFau
     // ---- published commands
     case 0: return ok(FModel.uniqueIdentifier());
     case 1: return ok(TReplyData().u8(uLitrePerSecond).single(v.flow));
-    case 2: return ok(TReplyData().single(v.current).single(v.flow / FModel.upperRange() * 100.0f));
+    case 2: {
+        const float span = FModel.upperRange() - FModel.lowerRange();
+        const float percent = span != 0.0f ? (v.flow - FModel.lowerRange()) / span * 100.0f : 0.0f;
+        return ok(TReplyData().single(v.current).single(percent));
+    }
     case 3:
         return ok(TReplyData()
                       .single(v.current)
