@@ -1,0 +1,1 @@
+quentry_add_fuzzer(fuzz_emulator_request SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/emulator_request_fuzz.cpp LIBS quentry_emulator)
