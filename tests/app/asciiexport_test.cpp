@@ -1,6 +1,7 @@
 // ASCII export: the exact columns of a line, against printf as the reference, and the file
 // with its numbering, line ends, Cancel and write errors.
 #include "asciiexport.h"
+#include "numberformat.h"
 #include "recordingfeedback.h"
 #include "testrows.h"
 
@@ -104,6 +105,20 @@ TEST(AsciiLine, MatchesPrintfForVariedRowsWhateverTheDefaultLocale)
     r.temperature = -273.15;
     r.peakinfo_amp = -2147483647;
     EXPECT_EQ(Log_AddASC(r, -1), PrintfLine(r, -1));
+    QLocale::setDefault(before);
+}
+
+TEST(NumberFormat, DotDecimalSeparatorForTheWholeProcess)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    UseDotDecimalSeparator();
+    EXPECT_EQ(QLocale().toString(1.5), "1.5");
+    EXPECT_EQ(QLocale().toString(12345), "12345");
+    EXPECT_STREQ(std::localeconv()->decimal_point, ".");
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%.2f", 2.5);
+    EXPECT_STREQ(buf, "2.50");
     QLocale::setDefault(before);
 }
 
