@@ -1,6 +1,7 @@
 #include "settingsfile.h"
 
 #include "comengine.h"
+#include "profileini.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -57,7 +58,7 @@ TStoredSettings ReadSettingsFile(const QString& path)
 {
     TStoredSettings r;
     if (!QFileInfo(path).isFile()) return r;
-    QSettings s(path, QSettings::IniFormat);
+    QSettings s(path, ProfileIniFormat());
     s.beginGroup(kGroup);
     r.OpenComAtStart = IntValue(s, "OpenComAtStart", 1) != 0;
     r.ComPort = IntValue(s, "ComPort", r.ComPort);
@@ -112,7 +113,7 @@ TComSetupValues LoadSettings(TCOMEngine& engine, const TSettingsLocation& locati
 bool SaveSettings(const TCOMEngine& engine, const TSettingsLocation& location, TUserFeedback& feedback)
 {
     const QString path = location.WritePath();
-    QSettings s(path, QSettings::IniFormat);
+    QSettings s(path, ProfileIniFormat());
     s.beginGroup(kGroup);
     s.setValue(QStringLiteral("ComPort"), int(engine.Port()));
     // "ComPort" holds a number; a port it cannot name keeps its whole name beside it.

@@ -3,6 +3,7 @@
 #include "comengine.h"
 #include "fakeserialport.h"
 #include "recordingfeedback.h"
+#include "profileini.h"
 #include "settingsfile.h"
 
 #include <QDir>
@@ -181,6 +182,28 @@ TEST_F(SettingsFixture, ValuesOutOfRangeTakeTheirDefaults)
     WriteIni(location.fallbackDir, "[Main]\nTimeOut=70000\n"); // 16 bits: 4464
     LoadSettings(*engine, location, false);
     EXPECT_EQ(engine->Time_ByteGap(), 4464u);
+}
+
+TEST_F(SettingsFixture, ValuesAreTextNeverDeserializedAndKeysIgnoreCase)
+{
+    // A few bytes that QSettings' own INI reader would turn into a request for gigabytes.
+    WriteIni(location.fallbackDir, QByteArray::fromBase64("W01haW5dClByb3RvY29sPUBWYXJpYW50KFwwXDBcMFxOMTBfX2N4eGFiaXYpCltHZW5lcv8="));
+    EXPECT_EQ(ReadSettingsFile(location.ReadPath()).Protocol, 0);
+    WriteIni(location.fallbackDir, "; written by hand\r\n[main]\r\ncomport = 6\r\nTIMEOUT=250\r\nProtocol=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x1)\r\n");
+    const TStoredSettings s = ReadSettingsFile(location.ReadPath());
+    EXPECT_EQ(s.ComPort, 6);
+    EXPECT_EQ(s.TimeOut, 250);
+    EXPECT_EQ(s.Protocol, 0);
+
+    engine->SetPort(6);
+    ASSERT_TRUE(SaveSettings(*engine, location, feedback));
+    const QByteArray ini = ReadIni(location.fallbackDir);
+    EXPECT_TRUE(ini.contains("[Main]\r\n")) << ini.constData();
+    EXPECT_TRUE(ini.contains("ComPort=6\r\n")) << ini.constData();
+    EXPECT_EQ(ini.toLower().count("comport="), 1) << "one key, not one per spelling";
+
+    WriteIni(location.fallbackDir, QByteArray(kMaxProfileIniSize + 10, '\n'));
+    EXPECT_EQ(ReadSettingsFile(location.ReadPath()).TimeOut, 150) << "an oversized file is not read";
 }
 
 TEST_F(SettingsFixture, AFileThatCannotBeWrittenIsReportedOnce)
