@@ -4,8 +4,10 @@
 #include "asciiexport.h"
 #include "dbaseexport.h"
 #include "imagefile.h"
+#include "imagerow.h"
 #include "logtable.h"
 #include "testrows.h"
+#include "wire/crc16.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -59,6 +61,21 @@ void BM_ImageLoad(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kLoadableRows);
 }
 BENCHMARK(BM_ImageLoad)->Unit(benchmark::kMillisecond);
+
+// The share of the per-row CRC-16 in the image save and load.
+void BM_ImageRowCrc(benchmark::State& state)
+{
+    QByteArray rows(qsizetype(kImageRowSize) * kRows, '\0');
+    auto* p = reinterpret_cast<quint8*>(rows.data());
+    for (int i = 0; i < kRows; ++i) EncodeImageRow(Store().Row(i), p + qsizetype(kImageRowSize) * i);
+    for (auto _ : state) {
+        unsigned sum = 0;
+        for (int i = 0; i < kRows; ++i) sum += CRC16(p + qsizetype(kImageRowSize) * i, 0, kImageRowSize);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_ImageRowCrc)->Unit(benchmark::kMillisecond);
 
 void BM_AsciiExport(benchmark::State& state)
 {
