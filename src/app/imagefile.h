@@ -1,0 +1,28 @@
+#pragma once
+// Log image files: the row count as a signed 32-bit number, then every row as its 455
+// bytes followed by the CRC-16/MODBUS of those bytes, all little-endian.
+#include "fileresult.h"
+#include "logstore.h"
+#include "operation.h"
+
+namespace quentry {
+
+constexpr int kImageHeaderSize = 4;
+constexpr int kImageRecordSize = 457;     // row and checksum
+constexpr int kImageMaxRowCount = 12287;  // a count of 12288 (0x3000) or more is refused
+
+// Writes the store's rows to path, replacing the file only once the whole image is on disk.
+// A cancelled save writes the rows done so far with their count, or leaves the old file
+// when none was done; a file that cannot be written is reported and leaves the old one.
+// An empty store writes nothing.
+TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperationContext& context);
+
+// Replaces the store's rows with the file's. A short header or a count of 12288 or more
+// loads nothing; a record whose checksum does not match, or that the file cuts short,
+// shows "Crc Error!\rAborted!" and leaves the store empty. ok: at least one row loaded.
+TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationContext& context);
+
+// "Image File: <path> Loaded." / "Image File: <path> Canceled."
+QString ImageMemoLine(const QString& path, bool loaded);
+
+} // namespace quentry
