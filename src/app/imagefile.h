@@ -9,7 +9,9 @@ namespace quentry {
 
 constexpr int kImageHeaderSize = 4;
 constexpr int kImageRecordSize = 457;     // row and checksum
-constexpr int kImageMaxRowCount = 12287;  // a count of 12288 (0x3000) or more is refused
+// A full logger gives 12 288 rows: a file holding them must load again, so the bound is the
+// store's capacity rather than one row less than a full logger.
+constexpr int kImageMaxRowCount = kLogArrayRows;
 
 // Writes the store's rows to path, replacing the file only once the whole image is on disk.
 // A cancelled save writes the rows done so far with their count, or leaves the old file
@@ -17,8 +19,8 @@ constexpr int kImageMaxRowCount = 12287;  // a count of 12288 (0x3000) or more i
 // An empty store writes nothing.
 TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperationContext& context);
 
-// Replaces the store's rows with the file's. A short header or a count of 12288 or more
-// loads nothing; a record whose checksum does not match, or that the file cuts short,
+// Replaces the store's rows with the file's. A short header or a count beyond the store's
+// 12 289 rows loads nothing; a record whose checksum does not match, or that the file cuts short,
 // shows "Crc Error!\rAborted!" and leaves the store empty. ok: at least one row loaded.
 TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationContext& context);
 

@@ -232,7 +232,7 @@ TEST_F(ImageFixture, BadFilesLoadNothing)
         {"short header", Le32(1).left(3), false},
         {"count 0", Le32(0), false},
         {"negative count", Le32(-1) + ImageOf(1, 1).mid(4), false},
-        {"count 12288", Le32(12288) + ImageOf(2, 2).mid(4), false},
+        {"count beyond the store", Le32(12290) + ImageOf(2, 2).mid(4), false},
         {"huge count", Le32(0x7FFFFFFF), false},
         {"cut after a whole row", ImageOf(1, 2), true},
         {"cut inside a row", ImageOf(2, 2).left(4 + 457 + 300), true},
@@ -263,18 +263,18 @@ TEST_F(ImageFixture, BadFilesLoadNothing)
     EXPECT_TRUE(feedback.errors.isEmpty());
 }
 
-TEST_F(ImageFixture, CountOf12287LoadsAnd12288IsRefused)
+TEST_F(ImageFixture, AFullLoggerLoadsAndACountBeyondTheStoreIsRefused)
 {
-    QByteArray image = ImageOf(1, 12287);
+    QByteArray image = ImageOf(1, 12288);
     const QByteArray record = image.mid(4);
-    image.reserve(4 + 457 * 12288);
-    for (int i = 1; i < 12288; ++i) image += record;
-    WriteAll(path("full.img"), image.left(4 + 457 * 12287));
+    image.reserve(4 + 457 * 12290);
+    for (int i = 1; i < 12290; ++i) image += record;
+    WriteAll(path("full.img"), image.left(4 + 457 * 12288));
     TLogStore store;
     EXPECT_TRUE(LoadImage(path("full.img"), store, context).ok);
-    EXPECT_EQ(store.LogCount(), 12287);
+    EXPECT_EQ(store.LogCount(), 12288);
 
-    image.replace(0, 4, Le32(12288));
+    image.replace(0, 4, Le32(12290));
     WriteAll(path("full.img"), image);
     EXPECT_FALSE(LoadImage(path("full.img"), store, context).ok);
     EXPECT_EQ(store.LogCount(), 0);
