@@ -246,9 +246,11 @@ TCommandOutcome TCommandSet::execute(quint8 cmd, const QByteArray& q, const TFau
         FModel.markConfigChanged();
         return ok(q.left(4));
     case 35:
+        // The range keeps the transmitter's own unit, whatever code came with the values;
+        // the reply tells which it is.
         FModel.setRange(singleAt(q, 1), singleAt(q, 5));
         FModel.markConfigChanged();
-        return ok(q.left(9));
+        return ok(TReplyData().u8(uLitrePerSecond).single(FModel.upperRange()).single(FModel.lowerRange()));
     case 36: FModel.setRange(v.flow, FModel.lowerRange()); FModel.markConfigChanged(); return ok({});
     case 37: FModel.setRange(FModel.upperRange(), v.flow); FModel.markConfigChanged(); return ok({});
     case 38: FModel.resetConfigChanged(); return ok({});
