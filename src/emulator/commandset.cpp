@@ -212,10 +212,8 @@ TCommandOutcome TCommandSet::execute(quint8 cmd, const QByteArray& q, const TFau
         return ok(TReplyData().u8(a));
     }
     case 11: {
-        // Only the transmitter whose tag it is answers.
-        QByteArray mine(6, '\0');
-        PackASCII(PadString(FModel.tag(), 8), reinterpret_cast<quint8*>(mine.data()), 6);
-        if (q.left(6) != mine) return {false, rc_OK, {}};
+        // Only the transmitter whose tag it is answers, the tag last written included.
+        if (q.left(6) != FModel.packedTag()) return {false, rc_OK, {}};
         return ok(FModel.uniqueIdentifier());
     }
     case 12: return ok(FModel.messagePacked());
