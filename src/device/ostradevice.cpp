@@ -101,7 +101,9 @@ TFrameError TOstraDevice::RdUniqueIDWithTag(TTXRXInfo& f_device, const QString& 
     if (!FCOMEngine) return FERR_INTERFACE;
     PrepareSend(f_device);
     THART_UniqueID raw{};
-    FCOMEngine->HART_RdUniqueIDWithTag(f_device, f_TAG, raw);
+    // A transmitter holds its tag blank-padded to 8 characters; packed unpadded, a shorter
+    // tag would lose its last group and match nobody.
+    FCOMEngine->HART_RdUniqueIDWithTag(f_device, PadString(f_TAG, 8), raw);
     f_pas_UniqueID = UniqueIDFromRaw(raw);
     return f_device.FrameError;
 }

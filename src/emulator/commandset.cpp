@@ -212,10 +212,8 @@ TCommandOutcome TCommandSet::execute(quint8 cmd, const QByteArray& q, const TFau
         return ok(TReplyData().u8(a));
     }
     case 11: {
-        // Only the transmitter whose tag it is answers.
-        QByteArray mine(6, '\0');
-        PackASCII(PadString(FModel.tag(), 8), reinterpret_cast<quint8*>(mine.data()), 6);
-        if (q.left(6) != mine) return {false, rc_OK, {}};
+        // Only the transmitter whose tag it is answers, the tag last written included.
+        if (q.left(6) != FModel.packedTag()) return {false, rc_OK, {}};
         return ok(FModel.uniqueIdentifier());
     }
     case 12: return ok(FModel.messagePacked());
@@ -246,9 +244,11 @@ TCommandOutcome TCommandSet::execute(quint8 cmd, const QByteArray& q, const TFau
         FModel.markConfigChanged();
         return ok(q.left(4));
     case 35:
+        // The range keeps the transmitter's own unit, whatever code came with the values;
+        // the reply tells which it is.
         FModel.setRange(singleAt(q, 1), singleAt(q, 5));
         FModel.markConfigChanged();
-        return ok(q.left(9));
+        return ok(TReplyData().u8(uLitrePerSecond).single(FModel.upperRange()).single(FModel.lowerRange()));
     case 36: FModel.setRange(v.flow, FModel.lowerRange()); FModel.markConfigChanged(); return ok({});
     case 37: FModel.setRange(FModel.upperRange(), v.flow); FModel.markConfigChanged(); return ok({});
     case 38: FModel.resetConfigChanged(); return ok({});

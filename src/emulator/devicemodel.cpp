@@ -32,11 +32,10 @@ int rounded(float v) { return int(std::lround(v)); }
 
 TDeviceModel::TDeviceModel(const TEmulatorConfig& config)
     : FSeed(config.seed), FPollingAddress(config.pollingAddress), FLongAddress(config.longAddress()),
-      FFactoryId(config.factoryId), FTag(QStringLiteral("LT-101")),
-      FClockOffsetMs(config.clockOffsetSeconds * 1000), FFeatureId(config.featureId), FFixedLive(config.fixedLive)
+      FFactoryId(config.factoryId), FClockOffsetMs(config.clockOffsetSeconds * 1000), FFeatureId(config.featureId), FFixedLive(config.fixedLive)
 {
     FMessage = packed(QStringLiteral("VIRTUAL TRANSMITTER ON A PTY"), 32);
-    FTagDescDate = packed(FTag, 8) + packed(QStringLiteral("OPEN CHANNEL"), 16);
+    FTagDescDate = packed(QStringLiteral("LT-101"), 8) + packed(QStringLiteral("OPEN CHANNEL"), 16);
     FTagDescDate.append(char(1)).append(char(6)).append(char(121)); // 1 June 2021
     const QDateTime now = QDateTime::currentDateTime();
     FTotFrom[0] = FTotFrom[1] = now;

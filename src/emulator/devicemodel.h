@@ -50,7 +50,8 @@ public:
     void setPollingAddress(quint8 a) { FPollingAddress = a; }
     const std::array<quint8, 5>& longAddress() const { return FLongAddress; }
     QByteArray uniqueIdentifier() const; // the 16 bytes of command 0
-    QString tag() const { return FTag; }
+    // The tag packed into six bytes, as the tag, descriptor and date commands hold it.
+    QByteArray packedTag() const { return FTagDescDate.left(6); }
 
     // The error/status block that starts most replies, and the HART device status byte.
     QByteArray errStat(bool loggerOpen) const;
@@ -104,7 +105,6 @@ private:
     quint8 FPollingAddress;
     std::array<quint8, 5> FLongAddress;
     quint8 FFactoryId;
-    QString FTag;
     QByteArray FMessage, FTagDescDate;
     quint32 FAssNum = 0x00A1B2;
     float FDamping = 2.0f, FUpperRange = 250.0f, FLowerRange = 0.0f;
