@@ -79,6 +79,17 @@ int AdapterCodeOf(const TCOMEngine& engine)
     return engine.AdapterCode();
 }
 
+void ApplyAdapterCode(TCOMEngine& engine, int code)
+{
+    if (code == 3) {
+        engine.IrDAAdapterType = iratype_TAMBO;
+        engine.SetAdapter(adt_IrDA);
+    } else {
+        engine.IrDAAdapterType = iratype_RS232;
+        engine.SetAdapter(quint8(code));
+    }
+}
+
 TComSetupValues LoadSettings(TCOMEngine& engine, const TSettingsLocation& location, bool openPort)
 {
     const TStoredSettings s = ReadSettingsFile(location.ReadPath());
@@ -94,12 +105,7 @@ TComSetupValues LoadSettings(TCOMEngine& engine, const TSettingsLocation& locati
     dialog.CycleTime = s.TimeOut;
 
     // The engine's IrDA variant follows the adapter code, whatever "IrDAAdapter" holds.
-    if (s.Adapter == 3) {
-        engine.IrDAAdapterType = iratype_TAMBO;
-        engine.SetAdapter(adt_IrDA);
-    } else {
-        engine.IrDAAdapterType = iratype_RS232;
-    }
+    ApplyAdapterCode(engine, s.Adapter);
 
     if (openPort && s.OpenComAtStart) {
         if (!s.ComPortName.isEmpty())

@@ -58,6 +58,10 @@ TStoredSettings ReadSettingsFile(const QString& path);
 // The adapter code of the engine's adapter and IrDA variant (3 for IrDA TAMBO).
 int AdapterCodeOf(const TCOMEngine& engine);
 
+// The engine's adapter and IrDA variant for an adapter code: 3 is the IrDA link in its
+// TAMBO variant, every other code the adapter of that number with the RS232 variant.
+void ApplyAdapterCode(TCOMEngine& engine, int code);
+
 // Applies the read file to the engine and returns what the setup dialog shows. When
 // openPort is set and the file asks for it, opens the port (by its whole name when the
 // file holds one, else COM<low byte of ComPort>).

@@ -44,7 +44,11 @@ bool TQtSerialPort::Open()
     if (FPort.isOpen()) return true;
     // Ports are named as the system lists them (ttyUSB0, COM3); a path names a device node.
     FPort.setPortName(Settings().portName);
-    if (!FPort.open(QIODevice::ReadWrite)) {
+    // A refused open is this call's result, not a line error of an open port.
+    FOpening = true;
+    const bool opened = FPort.open(QIODevice::ReadWrite);
+    FOpening = false;
+    if (!opened) {
         setErrorString(FPort.errorString());
         FPort.clearError();
         return false;
@@ -141,6 +145,7 @@ void TQtSerialPort::onReadyRead()
 
 void TQtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
 {
+    if (FOpening) return;
     TLineErrors flags = 0;
     switch (error) {
     case QSerialPort::NoError: return;

@@ -42,6 +42,7 @@ private:
     QTimer FDrainTimer;
     QDeadlineTimer FDrainGiveUp;
     bool FDrainPending = false;
+    bool FOpening = false;
 };
 
 } // namespace quentry

@@ -308,7 +308,9 @@ TEST_F(EngineOnEmulator, HartFaultsTakeTheirPaths)
         WaitFor(200); // a retry the engine should not send would come within this
         EXPECT_EQ(transmitter->stats().hartCount(0, 0), k.requests);
         EXPECT_EQ(int(engine->ErrorCount()), k.errorCount);
-        if (k.logged) EXPECT_TRUE(logHas(QString::fromLatin1(k.logged))) << qPrintable(log.join('\n'));
+        if (k.logged) {
+            EXPECT_TRUE(logHas(QString::fromLatin1(k.logged))) << qPrintable(log.join('\n'));
+        }
         TearDown();
         log.clear();
     }

@@ -1,0 +1,137 @@
+#include "clilink.h"
+
+#include "settingsfile.h"
+#include "virtualtransmitter.h"
+
+#include <QFileInfo>
+
+namespace quentry::cli {
+namespace {
+
+// The virtual transmitter answers at once; a short byte gap keeps a demo read short.
+constexpr int kDemoCycleMs = 20;
+
+} // namespace
+
+TCliLink::TCliLink(const TCommonOptions& options, TTerminalFeedback& feedback)
+    : access(engine, device, feedback), settings(access), detection(access, settings, reader), FOptions(options),
+      FFeedback(feedback)
+{
+    engine.SetFeedback(&feedback);
+    device.SetComEngine(&engine);
+    device.SetFeedback(&feedback);
+    reader.SetOstraDevice(&device);
+    // As the main window sets them at start; opening the port applies its own times.
+    engine.SetTime_WaitAnswer(200);
+    engine.SetTime_ByteGap(100);
+}
+
+TCliLink::~TCliLink()
+{
+    reader.SetOstraDevice(nullptr);
+    engine.OnComLogEvent = nullptr;
+    if (engine.Connected()) engine.CloseCom(true);
+    device.SetComEngine(nullptr);
+    FDemo.reset();
+}
+
+void TCliLink::writeLog(const QString& cls, const QString& text, const QDateTime& when)
+{
+    if (!FLog.isOpen()) return;
+    FLog.write(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1() + "  " +
+               cls.leftJustified(9).toLatin1() + " " + text.toLocal8Bit() + "\n");
+}
+
+bool TCliLink::open(QString& error)
+{
+    if (!FOptions.logFile.isEmpty()) {
+        FLog.setFileName(FOptions.logFile);
+        if (!FLog.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            error = QStringLiteral("cannot write the log file %1: %2").arg(FOptions.logFile, FLog.errorString());
+            return false;
+        }
+        engine.OnComLogEvent = [this](TCOMEngine*, const QDateTime& t, const QString& c, const QString& m) {
+            writeLog(c, m, t);
+        };
+    }
+    reader.OnMessage = [this](TLOGGEREngine*, const QString& c, const QString& m) {
+        writeLog(c, m, QDateTime::currentDateTime());
+        FFeedback.note(QStringLiteral("logger: ") + c + QStringLiteral(": ") + m);
+    };
+
+    const QString settingsPath =
+        FOptions.settings.isEmpty() ? TSettingsLocation::Default().ReadPath() : FOptions.settings;
+    if (!FOptions.settings.isEmpty() && !QFileInfo::exists(settingsPath)) {
+        error = QStringLiteral("settings file %1 does not exist").arg(settingsPath);
+        return false;
+    }
+    const TStoredSettings stored = ReadSettingsFile(settingsPath);
+
+    int protocol = FOptions.protocol.value_or(FOptions.demo ? int(prt_MODE3) : stored.Protocol);
+    FAdapterCode = FOptions.adapter.value_or(FOptions.demo ? 0 : stored.Adapter);
+    const int cycle = FOptions.cycleMs.value_or(FOptions.demo ? kDemoCycleMs : stored.TimeOut);
+    if (protocol != prt_HART && protocol != prt_MODE3) protocol = prt_HART;
+
+    if (FOptions.demo) {
+        emulator::TEmulatorConfig c;
+        c.protocol = protocol == prt_MODE3 ? emulator::TEmuProtocol::Fast : emulator::TEmuProtocol::Hart;
+        c.adapter = FAdapterCode == 1   ? emulator::TEmuAdapter::Usb
+                    : FAdapterCode >= 2 ? emulator::TEmuAdapter::IrDA
+                                        : emulator::TEmuAdapter::None;
+        c.rows = FOptions.demoRows;
+        c.pages = qMax(2048, (FOptions.demoRows + 5) / 6 + 1);
+        const QString invalid = c.validate();
+        if (!invalid.isEmpty()) {
+            error = QStringLiteral("virtual transmitter: %1").arg(invalid);
+            return false;
+        }
+        FDemo = std::make_unique<emulator::TVirtualTransmitter>(c);
+        FPortName = FDemo->start();
+        if (FPortName.isEmpty()) {
+            error = QStringLiteral("virtual transmitter could not start: %1").arg(FDemo->errorString());
+            return false;
+        }
+    } else if (!FOptions.port.isEmpty()) {
+        FPortName = FOptions.port;
+    } else if (!stored.ComPortName.isEmpty()) {
+        FPortName = stored.ComPortName;
+    } else {
+        FPortName = QStringLiteral("COM%1").arg(quint8(stored.ComPort));
+    }
+
+    engine.SetProtokoll(TProtokoll(protocol));
+    ApplyAdapterCode(engine, FAdapterCode);
+    engine.SetTime_ByteGap(quint32(cycle));
+    if (!engine.OpenComByName(FPortName)) {
+        error = QStringLiteral("cannot open port %1: %2").arg(FPortName, engine.ComPort().ErrorString());
+        return false;
+    }
+    return true;
+}
+
+bool TCliLink::detect(QString& error)
+{
+    switch (detection.Detect(engine.Protokoll())) {
+    case TDetection::TOutcome::Found: return true;
+    case TDetection::TOutcome::AdapterNotFound:
+        error = QStringLiteral("the communication adapter (%1) does not answer on %2").arg(adapterName(), FPortName);
+        return false;
+    case TDetection::TOutcome::DeviceNotFound:
+        error = QStringLiteral("no transmitter answered on %1 (%2)").arg(FPortName, protocolName());
+        return false;
+    case TDetection::TOutcome::NoLogger:
+        error = QStringLiteral("the transmitter has no on-board logger (hardware feature id %1)").arg(detection.FeatureId);
+        return false;
+    }
+    return false;
+}
+
+QString TCliLink::protocolName() const { return engine.Protokoll() == prt_MODE3 ? "fast" : "hart"; }
+
+QString TCliLink::adapterName() const
+{
+    static const char* const kNames[] = {"none", "usb", "irda-rs232", "irda-tambo"};
+    return QString::fromLatin1(kNames[qBound(0, FAdapterCode, 3)]);
+}
+
+} // namespace quentry::cli

@@ -1,0 +1,180 @@
+#include "clioptions.h"
+
+#include <QMap>
+
+namespace quentry::cli {
+namespace {
+
+struct TCommandInfo
+{
+    const char* name;
+    const char* usage;
+    const char* summary;
+    QStringList options; // command options it accepts, besides the common ones
+};
+
+const QList<TCommandInfo>& commands()
+{
+    static const QList<TCommandInfo> list = {
+        {"ports", "ports", "List the serial ports present.", {}},
+        {"detect", "detect",
+         "Find the transmitter: identity, logger present, logger status, clock and logger configuration.", {}},
+        {"read", "read --out FILE.img [--ascii F] [--dbf F] [--csv F]",
+         "Read the whole logger into an image file, and export it on request.", {"out", "ascii", "dbf", "csv"}},
+        {"clear", "clear [--yes]", "Clear the transmitter's logger (asks first unless --yes).", {"yes"}},
+        {"rtc", "rtc get | rtc set YYYY-MM-DDTHH:MM | rtc sync",
+         "Read the transmitter's clock, set it, or set it to this computer's clock.", {}},
+        {"config", "config get | config set MODE EXT STATUS V1 V2",
+         "Read or write the logger configuration: logger mode (0-5), extended events (0-3), status "
+         "handling (0-1), values 1 and 2 (0-9999).",
+         {}},
+        {"convert", "convert FILE.img --ascii F | --dbf F | --csv F",
+         "Export a saved log image to ASCII, dBASE or CSV (any combination).", {"ascii", "dbf", "csv"}},
+        {"info", "info FILE.img", "Summarise a log image: rows, time span, events and errors.", {}},
+        {"decode", "decode hart HEX | decode fast HEX | decode row HEX [--page]",
+         "Decode a reply frame or a 44-byte logger row copied from the communication log.", {"page"}},
+    };
+    return list;
+}
+
+const TCommandInfo* find(const QString& name)
+{
+    for (const TCommandInfo& c : commands())
+        if (name == QLatin1String(c.name)) return &c;
+    return nullptr;
+}
+
+const char* const kCommonHelp =
+    "Options of every command:\n"
+    "  --port NAME|PATH      serial port (ttyUSB0, COM3, /dev/pts/7); default from the settings file\n"
+    "  --protocol hart|fast  link protocol; default from the settings file\n"
+    "  --adapter none|usb|irda-rs232|irda-tambo\n"
+    "                        what sits between port and transmitter; default from the settings file\n"
+    "  --cycle MS            byte gap that ends a reply (the setup dialog's cycle time)\n"
+    "  --settings FILE       settings file to take the defaults from (Quentry.ini)\n"
+    "  --demo                talk to a virtual transmitter started inside this process\n"
+    "  --demo-rows N         rows in the virtual transmitter's logger (default 3000)\n"
+    "  --log FILE            write the communication log to FILE as text\n"
+    "  --json                machine-readable output (detect, info, decode, rtc, config)\n"
+    "  --help                this text\n";
+
+std::optional<int> parseChoice(const QString& v, const QMap<QString, int>& choices, QString& error,
+                               const char* what)
+{
+    const auto it = choices.find(v.toLower());
+    if (it == choices.end()) {
+        error = QStringLiteral("unknown %1 '%2' (one of: %3)").arg(what, v, QStringList(choices.keys()).join(", "));
+        return std::nullopt;
+    }
+    return *it;
+}
+
+} // namespace
+
+bool IsCommand(const QString& name) { return find(name) != nullptr; }
+
+QString GeneralHelp()
+{
+    QString s = QStringLiteral("Usage: quentry-cli <command> [arguments] [options]\n\n"
+                               "The service tool's core without a window. Commands:\n");
+    for (const TCommandInfo& c : commands())
+        s += QStringLiteral("  %1\n      %2\n").arg(QLatin1String(c.usage), QLatin1String(c.summary));
+    s += QStringLiteral("\n") + QLatin1String(kCommonHelp) +
+         QStringLiteral("\nExit status 0 on success; otherwise a one-line reason on stderr.\n");
+    return s;
+}
+
+QString CommandHelp(const QString& command)
+{
+    const TCommandInfo* c = find(command);
+    if (!c) return GeneralHelp();
+    QString s = QStringLiteral("Usage: quentry-cli %1\n\n%2\n\n").arg(QLatin1String(c->usage), QLatin1String(c->summary));
+    if (command == "read" || command == "convert")
+        s += QStringLiteral("  --out FILE   the log image file (read only)\n"
+                            "  --ascii F    fixed-width text export\n"
+                            "  --dbf F      dBASE table export\n"
+                            "  --csv F      CSV with a header line, for spreadsheets\n\n");
+    if (command == "clear") s += QStringLiteral("  --yes        do not ask\n\n");
+    if (command == "decode") s += QStringLiteral("  --page       the row was read in a page (words low byte first)\n\n");
+    return s + QLatin1String(kCommonHelp);
+}
+
+TCommandLine ParseCommandLine(const QStringList& args)
+{
+    TCommandLine c;
+    auto needValue = [&](int& i, QString& into) {
+        if (i + 1 >= args.size()) {
+            c.error = QStringLiteral("option %1 needs a value").arg(args[i]);
+            return false;
+        }
+        into = args[++i];
+        return true;
+    };
+    QStringList used;
+    for (int i = 1; i < args.size() && c.error.isEmpty(); ++i) {
+        QString a = args[i];
+        if (!a.startsWith(QLatin1String("--")) || a == QLatin1String("--")) {
+            if (c.command.isEmpty()) c.command = a;
+            else c.arguments << a;
+            continue;
+        }
+        QString value;
+        const int eq = int(a.indexOf('='));
+        bool inlineValue = false;
+        if (eq > 0) {
+            value = a.mid(eq + 1);
+            a = a.left(eq);
+            inlineValue = true;
+        }
+        auto take = [&](QString& into) { return inlineValue ? (into = value, true) : needValue(i, into); };
+        const QString name = a.mid(2);
+        QString v;
+        if (name == "help") c.help = true;
+        else if (name == "demo") c.common.demo = true;
+        else if (name == "json") c.common.json = true;
+        else if (name == "yes") { c.yes = true; used << name; }
+        else if (name == "page") { c.pageOrder = true; used << name; }
+        else if (name == "port") take(c.common.port);
+        else if (name == "settings") take(c.common.settings);
+        else if (name == "log") take(c.common.logFile);
+        else if (name == "out") { take(c.out); used << name; }
+        else if (name == "ascii") { take(c.ascii); used << name; }
+        else if (name == "dbf") { take(c.dbf); used << name; }
+        else if (name == "csv") { take(c.csv); used << name; }
+        else if (name == "protocol") {
+            if (take(v)) c.common.protocol = parseChoice(v, {{"hart", 0}, {"fast", 1}, {"mode3", 1}}, c.error, "protocol");
+        } else if (name == "adapter") {
+            if (take(v))
+                c.common.adapter = parseChoice(
+                    v, {{"none", 0}, {"modem", 0}, {"usb", 1}, {"irda-rs232", 2}, {"irda-tambo", 3}}, c.error, "adapter");
+        } else if (name == "cycle" || name == "demo-rows") {
+            if (!take(v)) break;
+            bool ok = false;
+            const int n = v.toInt(&ok);
+            const int low = name == "cycle" ? 0 : 1, high = name == "cycle" ? 5000 : 65532;
+            if (!ok || n < low || n > high) c.error = QStringLiteral("--%1 wants a number from %2 to %3").arg(name).arg(low).arg(high);
+            else if (name == "cycle") c.common.cycleMs = n;
+            else c.common.demoRows = n;
+        } else {
+            c.error = QStringLiteral("unknown option %1").arg(args[i]);
+        }
+    }
+    if (!c.error.isEmpty() || c.help) return c;
+    if (c.command.isEmpty()) {
+        c.error = QStringLiteral("no command given (try --help)");
+        return c;
+    }
+    const TCommandInfo* info = find(c.command);
+    if (!info) {
+        c.error = QStringLiteral("unknown command '%1' (try --help)").arg(c.command);
+        return c;
+    }
+    for (const QString& u : used)
+        if (!info->options.contains(u)) {
+            c.error = QStringLiteral("option --%1 does not belong to '%2'").arg(u, c.command);
+            return c;
+        }
+    return c;
+}
+
+} // namespace quentry::cli

@@ -1,0 +1,43 @@
+#pragma once
+// The command line of quentry-cli: the subcommand, its own arguments and options, and the
+// options every subcommand shares.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quentry::cli {
+
+struct TCommonOptions
+{
+    QString port;                 // a name (ttyUSB0, COM3) or a path
+    std::optional<int> protocol;  // 0 HART, 1 FAST
+    std::optional<int> adapter;   // adapter code 0..3
+    std::optional<int> cycleMs;   // the byte gap
+    QString settings;             // settings file; empty: the tool's usual one
+    bool demo = false;
+    int demoRows = 3000;
+    QString logFile;
+    bool json = false;
+};
+
+struct TCommandLine
+{
+    QString command;              // empty: none given
+    QStringList arguments;        // positional arguments after the command
+    TCommonOptions common;
+    // Command options
+    QString out, ascii, dbf, csv;
+    bool yes = false;
+    bool pageOrder = false;       // decode row: the bytes come from a page (low byte first)
+    bool help = false;
+    QString error;                // a usage error, for one line on stderr
+};
+
+TCommandLine ParseCommandLine(const QStringList& args);
+
+// "quentry-cli <command> --help" texts.
+QString GeneralHelp();
+QString CommandHelp(const QString& command);
+bool IsCommand(const QString& name);
+
+} // namespace quentry::cli

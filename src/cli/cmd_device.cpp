@@ -1,0 +1,205 @@
+// ports, detect, clear, rtc and config: the commands that talk to the transmitter
+// without reading its logger.
+#include "clilink.h"
+#include "commands.h"
+#include "loggercommands.h"
+#include "output.h"
+
+#include <QJsonArray>
+#include <QSerialPortInfo>
+#include <QTextStream>
+#include <cstdio>
+#include <unistd.h>
+
+namespace quentry::cli {
+
+int Fail(TTerminalFeedback& f, const QString& reason)
+{
+    f.note(QStringLiteral("quentry-cli: ") + reason);
+    return 1;
+}
+
+int UsageError(TTerminalFeedback& f, const QString& reason)
+{
+    f.note(QStringLiteral("quentry-cli: ") + reason);
+    return 2;
+}
+
+namespace {
+
+QString rtcText(const TRtcValue& r)
+{
+    return QString::asprintf("%.4d-%.2d-%.2d %.2d:%.2d", r.year, r.month, r.day, r.hour, r.minute);
+}
+
+QString listEntry(const QStringList& names, int digit)
+{
+    return digit >= 0 && digit < names.size() ? names[digit] : QStringLiteral("(no entry %1)").arg(digit);
+}
+
+void printConfig(TOutput& out, const TLoggerConfig& c)
+{
+    out.field("Logger mode (P34a)", "loggerMode", c.digits.units,
+              QStringLiteral("%1 %2").arg(c.digits.units).arg(listEntry(LoggerModeNames(), c.digits.units)));
+    out.field("Extended events (P34b)", "extendedEvents", c.digits.tens,
+              QStringLiteral("%1 %2").arg(c.digits.tens).arg(listEntry(ExtendedEventNames(), c.digits.tens)));
+    out.field("Status handling (P34c)", "statusHandling", c.digits.hundreds,
+              QStringLiteral("%1 %2").arg(c.digits.hundreds).arg(listEntry(StatusHandlingNames(), c.digits.hundreds)));
+    out.field("Value 1 (P35)", "value1", double(c.value1));
+    out.field("Value 2 (P36)", "value2", double(c.value2));
+}
+
+// Port, detection; the reason is printed when either fails.
+bool openAndDetect(TCliLink& link, TTerminalFeedback& f, int& status)
+{
+    QString error;
+    if (!link.open(error) || !link.detect(error)) {
+        status = Fail(f, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunPorts(const TCommandLine& c, TTerminalFeedback&)
+{
+    TOutput out(c.common.json);
+    QJsonArray ports;
+    for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
+        ports.append(p.portName());
+        out.line(p.portName() + (p.description().isEmpty() ? QString() : QStringLiteral("  ") + p.description()));
+    }
+    out.object().insert("ports", ports);
+    out.line(QStringLiteral("(a virtual port such as a pseudo-terminal is not listed; give it by path: --port /dev/pts/N)"));
+    out.finish();
+    return 0;
+}
+
+int RunDetect(const TCommandLine& c, TTerminalFeedback& f)
+{
+    TCliLink link(c.common, f);
+    int status = 0;
+    if (!openAndDetect(link, f, status)) return status;
+    TOutput out(c.common.json);
+    const THART_PAS_UniqueID& id = link.access.DeviceUniqueID;
+    out.field("Port", "port", link.portName());
+    out.field("Protocol", "protocol", link.protocolName());
+    out.field("Adapter", "adapter", link.adapterName());
+    if (link.engine.Protokoll() == prt_HART) {
+        out.field("Polling address", "pollingAddress", link.detection.PollingAddress);
+        out.field("Factory id", "factoryId", id.FactoryID);
+        out.field("Device type id", "deviceTypeId", id.DeviceTypeID);
+        out.field("Device id", "deviceId", double(id.DeviceID));
+    }
+    out.field("Hardware feature id", "featureId", link.detection.FeatureId);
+    out.field("On-board logger", "loggerPresent", link.access.LoggerDetected);
+    out.field("Logger status", "loggerStatus", link.detection.LoggerStatus);
+    out.field("RTC initialized", "rtcInitialized", link.detection.RtcInitialized);
+    out.field("Clock", "clock", rtcText(link.settings.RtcValue));
+    if (link.detection.ConfigRead) printConfig(out, link.settings.LoggerConfig);
+    out.object().insert("memo", QJsonArray::fromStringList(link.detection.memo));
+    out.finish();
+    return 0;
+}
+
+int RunClear(const TCommandLine& c, TTerminalFeedback& f)
+{
+    if (!c.yes) {
+        if (::isatty(STDIN_FILENO) != 1)
+            return UsageError(f, QStringLiteral("clearing the logger needs --yes when there is no terminal to ask"));
+        std::fprintf(stderr, "%s [y/N] ", ClearLoggerQuestion().toLocal8Bit().constData());
+        std::fflush(stderr);
+        QTextStream in(stdin);
+        const QString answer = in.readLine().trimmed().toLower();
+        if (answer != "y" && answer != "yes") return Fail(f, QStringLiteral("not cleared"));
+    }
+    TCliLink link(c.common, f);
+    int status = 0;
+    if (!openAndDetect(link, f, status)) return status;
+    if (!ClearLogger(link.access, link.reader)) return Fail(f, QStringLiteral("the logger was not cleared"));
+    TOutput out(c.common.json);
+    out.field("Logger", "cleared", true, QStringLiteral("cleared"));
+    out.finish();
+    return 0;
+}
+
+int RunRtc(const TCommandLine& c, TTerminalFeedback& f)
+{
+    const QString action = c.arguments.value(0);
+    QDate date;
+    int hour = 0, minute = 0;
+    if (action == "set") {
+        const QString text = c.arguments.value(1);
+        QDateTime when = QDateTime::fromString(text, Qt::ISODate);
+        if (!when.isValid()) when = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (!when.isValid() || c.arguments.size() != 2)
+            return UsageError(f, QStringLiteral("rtc set wants a date and time such as 2026-12-10T14:05"));
+        date = when.date();
+        hour = when.time().hour();
+        minute = when.time().minute();
+    } else if ((action != "get" && action != "sync") || c.arguments.size() != 1) {
+        return UsageError(f, QStringLiteral("rtc wants get, set YYYY-MM-DDTHH:MM or sync"));
+    }
+    TCliLink link(c.common, f);
+    int status = 0;
+    if (!openAndDetect(link, f, status)) return status;
+    if (action != "get") {
+        if (action == "sync") {
+            // The date and the time come from two readings of the clock, as the window takes them.
+            date = QDate::currentDate();
+            const QTime now = QTime::currentTime();
+            hour = now.hour();
+            minute = now.minute();
+        }
+        if (!link.settings.WriteRtc(date, hour, minute))
+            return Fail(f, QStringLiteral("RTC Write Failed! Please try with other device!"));
+        if (!link.settings.ReadRtc()) return Fail(f, QStringLiteral("the clock could not be read back"));
+    }
+    TOutput out(c.common.json);
+    out.field("Clock", "clock", rtcText(link.settings.RtcValue));
+    out.finish();
+    return 0;
+}
+
+int RunConfig(const TCommandLine& c, TTerminalFeedback& f)
+{
+    const QString action = c.arguments.value(0);
+    TLoggerConfig wanted;
+    if (action == "set") {
+        if (c.arguments.size() != 6) return UsageError(f, QStringLiteral("config set wants MODE EXT STATUS V1 V2"));
+        const int limits[5] = {5, 3, 1, 9999, 9999};
+        int v[5];
+        for (int i = 0; i < 5; ++i) {
+            bool ok = false;
+            v[i] = c.arguments[i + 1].toInt(&ok);
+            if (!ok || v[i] < 0 || v[i] > limits[i])
+                return UsageError(f, QStringLiteral("config set: argument %1 must be a whole number from 0 to %2")
+                                         .arg(i + 1)
+                                         .arg(limits[i]));
+        }
+        wanted.digits.units = quint8(v[0]);
+        wanted.digits.tens = quint8(v[1]);
+        wanted.digits.hundreds = quint8(v[2]);
+        wanted.value1 = float(v[3]);
+        wanted.value2 = float(v[4]);
+    } else if (action != "get" || c.arguments.size() != 1) {
+        return UsageError(f, QStringLiteral("config wants get or set MODE EXT STATUS V1 V2"));
+    }
+    TCliLink link(c.common, f);
+    int status = 0;
+    if (!openAndDetect(link, f, status)) return status;
+    if (!link.detection.ConfigRead && !link.settings.ReadLoggerConfig())
+        return Fail(f, QStringLiteral("the logger configuration could not be read"));
+    if (action == "set") {
+        wanted.digits.thousands = link.settings.LoggerConfig.digits.thousands; // carried through
+        link.settings.LoggerConfig = wanted;
+        if (!link.settings.WriteLoggerConfig()) return Fail(f, QStringLiteral("the logger configuration was not written"));
+    }
+    TOutput out(c.common.json);
+    printConfig(out, link.settings.LoggerConfig);
+    out.finish();
+    return 0;
+}
+
+} // namespace quentry::cli

@@ -1,0 +1,23 @@
+#pragma once
+// The subcommands of quentry-cli. Each returns the process exit status: 0 done, 1 failed
+// (the reason is on stderr), 2 a usage error.
+#include "clioptions.h"
+#include "terminalfeedback.h"
+
+namespace quentry::cli {
+
+int RunPorts(const TCommandLine& c, TTerminalFeedback& f);
+int RunDetect(const TCommandLine& c, TTerminalFeedback& f);
+int RunRead(const TCommandLine& c, TTerminalFeedback& f);
+int RunClear(const TCommandLine& c, TTerminalFeedback& f);
+int RunRtc(const TCommandLine& c, TTerminalFeedback& f);
+int RunConfig(const TCommandLine& c, TTerminalFeedback& f);
+int RunConvert(const TCommandLine& c, TTerminalFeedback& f);
+int RunInfo(const TCommandLine& c, TTerminalFeedback& f);
+int RunDecode(const TCommandLine& c, TTerminalFeedback& f);
+
+// One line "quentry-cli: <reason>" on stderr; returns 1.
+int Fail(TTerminalFeedback& f, const QString& reason);
+int UsageError(TTerminalFeedback& f, const QString& reason);
+
+} // namespace quentry::cli

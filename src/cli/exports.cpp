@@ -1,0 +1,73 @@
+#include "exports.h"
+
+#include "asciiexport.h"
+#include "csvexport.h"
+#include "dbaseexport.h"
+#include "imagefile.h"
+#include "logtable.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quentry::cli {
+
+bool CheckTargets(const TExportTargets& t, QString& error)
+{
+    for (const QString& path : {t.image, t.ascii, t.dbf, t.csv}) {
+        if (path.isEmpty()) continue;
+        const QFileInfo file(path);
+        const QFileInfo dir(file.absolutePath());
+        if (!dir.isDir()) {
+            error = QStringLiteral("cannot write %1: directory %2 does not exist").arg(path, dir.filePath());
+            return false;
+        }
+        if (!dir.isWritable() || (file.exists() && !file.isWritable())) {
+            error = QStringLiteral("cannot write %1: permission denied").arg(path);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteTargets(const TExportTargets& t, const TLogStore& store, TTerminalFeedback& f, QString& error)
+{
+    TOperationContext context;
+    context.Feedback = &f;
+    auto written = [&](const QString& what, const QString& path, int rows) {
+        f.note(QStringLiteral("%1: %2 (%3 rows)").arg(what, path).arg(rows));
+    };
+    auto failed = [&](const QString& path, const TFileResult& r) {
+        error = QStringLiteral("%1 not written: %2").arg(path, TTerminalFeedback::oneLine(r.error));
+        return false;
+    };
+    if (!t.image.isEmpty()) {
+        const TFileResult r = SaveImage(t.image, store, context);
+        if (!r.ok) return failed(t.image, r);
+        written(QStringLiteral("image"), t.image, r.records);
+    }
+    if (!t.ascii.isEmpty()) {
+        const TFileResult r = ExportAscii(t.ascii, store, context);
+        if (!r.ok) return failed(t.ascii, r);
+        written(QStringLiteral("ASCII"), t.ascii, r.records);
+    }
+    if (!t.dbf.isEmpty() || !t.csv.isEmpty()) {
+        TLogTable table;
+        if (!table.ConvertToTable(store, context)) {
+            error = QStringLiteral("the log table conversion was cancelled");
+            return false;
+        }
+        if (!t.dbf.isEmpty()) {
+            const TFileResult r = ExportDbase(t.dbf, table.Model(), context);
+            if (!r.ok) return failed(t.dbf, r);
+            written(QStringLiteral("dBASE"), t.dbf, r.records);
+        }
+        if (!t.csv.isEmpty()) {
+            const TFileResult r = ExportCsv(t.csv, table.Model(), context);
+            if (!r.ok) return failed(t.csv, r);
+            written(QStringLiteral("CSV"), t.csv, r.records);
+        }
+    }
+    return true;
+}
+
+} // namespace quentry::cli

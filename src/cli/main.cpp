@@ -1,0 +1,38 @@
+// quentry-cli: the service tool's core without a window, for scripts, cron jobs and
+// laptops without a display.
+#include "clioptions.h"
+#include "commands.h"
+#include "numberformat.h"
+#include "terminalfeedback.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace quentry;
+using namespace quentry::cli;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quentry"));
+    UseDotDecimalSeparator();
+    TTerminalFeedback::installInterruptHandler();
+    TTerminalFeedback feedback;
+
+    const TCommandLine c = ParseCommandLine(QCoreApplication::arguments());
+    if (c.help) {
+        std::fputs((c.command.isEmpty() ? GeneralHelp() : CommandHelp(c.command)).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (!c.error.isEmpty()) return UsageError(feedback, c.error);
+
+    using TRun = int (*)(const TCommandLine&, TTerminalFeedback&);
+    static const QList<QPair<QString, TRun>> runs = {
+        {"ports", RunPorts},     {"detect", RunDetect}, {"read", RunRead},
+        {"clear", RunClear},     {"rtc", RunRtc},       {"config", RunConfig},
+        {"convert", RunConvert}, {"info", RunInfo},     {"decode", RunDecode},
+    };
+    for (const auto& r : runs)
+        if (r.first == c.command) return r.second(c, feedback);
+    return UsageError(feedback, QStringLiteral("unknown command '%1'").arg(c.command));
+}

@@ -1,0 +1,99 @@
+#include "terminalfeedback.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace quentry::cli {
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void onInterrupt(int) { gInterrupted = 1; }
+
+class TTerminalProgress final : public TProgress
+{
+public:
+    TTerminalProgress(TTerminalFeedback& owner, const TProgressOptions& o)
+        : FOwner(owner), FCaption(o.caption), FText(o.text), FMax(o.maximum), FPos(o.position)
+    {
+        show();
+    }
+    ~TTerminalProgress() override { FOwner.clearStatus(); }
+    void setCaption(const QString& c) override { FCaption = c; show(); }
+    void setText(const QString& t) override { FText = t; show(); }
+    void setRange(int, int maximum) override { FMax = maximum; }
+    void setPosition(int p) override { FPos = p; show(); }
+    bool canceled() const override { return TTerminalFeedback::interrupted(); }
+
+private:
+    void show()
+    {
+        QString line = TTerminalFeedback::oneLine(FText.isEmpty() ? FCaption : FCaption + ": " + FText);
+        if (FMax > 0) line += QStringLiteral(" (%1/%2)").arg(qMin(FPos, FMax)).arg(FMax);
+        FOwner.status(line);
+    }
+
+    TTerminalFeedback& FOwner;
+    QString FCaption, FText;
+    int FMax, FPos;
+};
+
+} // namespace
+
+TTerminalFeedback::TTerminalFeedback() : FTty(::isatty(STDERR_FILENO) == 1) {}
+
+std::unique_ptr<TProgress> TTerminalFeedback::showProgress(const TProgressOptions& options)
+{
+    return std::make_unique<TTerminalProgress>(*this, options);
+}
+
+void TTerminalFeedback::showError(const QString& text, TMessageButton)
+{
+    note(QStringLiteral("quentry-cli: ") + oneLine(text));
+}
+
+void TTerminalFeedback::status(const QString& line)
+{
+    if (!FTty) return;
+    QString shown = line.left(150);
+    const int pad = qMax(0, FStatusWidth - int(shown.size()));
+    std::fprintf(stderr, "\r%s%*s", shown.toLocal8Bit().constData(), pad, "");
+    std::fflush(stderr);
+    FStatusWidth = int(shown.size());
+}
+
+void TTerminalFeedback::clearStatus()
+{
+    if (!FTty || FStatusWidth == 0) return;
+    std::fprintf(stderr, "\r%*s\r", FStatusWidth, "");
+    std::fflush(stderr);
+    FStatusWidth = 0;
+}
+
+void TTerminalFeedback::note(const QString& line)
+{
+    clearStatus();
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+bool TTerminalFeedback::interrupted() { return gInterrupted != 0; }
+
+void TTerminalFeedback::installInterruptHandler()
+{
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+}
+
+QString TTerminalFeedback::oneLine(const QString& text)
+{
+    QString s = text;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    s.replace(QStringLiteral("\n\r"), QStringLiteral(" "));
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return s.simplified();
+}
+
+} // namespace quentry::cli

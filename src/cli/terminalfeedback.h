@@ -1,0 +1,39 @@
+#pragma once
+// User feedback on a terminal: progress dialogs become one transient status line on
+// stderr (only when stderr is a terminal), error boxes become "quentry-cli: ..." lines,
+// and Ctrl-C is the Cancel button of whatever dialog is open.
+#include "userfeedback.h"
+
+#include <QString>
+
+namespace quentry::cli {
+
+class TTerminalFeedback final : public TUserFeedback
+{
+public:
+    TTerminalFeedback();
+
+    std::unique_ptr<TProgress> showProgress(const TProgressOptions& options) override;
+    void showError(const QString& text, TMessageButton button) override;
+    void beep() override {}
+
+    bool stderrIsTerminal() const { return FTty; }
+    // The status line: shown in place on a terminal, not at all elsewhere.
+    void status(const QString& line);
+    void clearStatus();
+    // A line that stays, on stderr.
+    void note(const QString& line);
+
+    // Ctrl-C was pressed (the handler is installed once per process).
+    static bool interrupted();
+    static void installInterruptHandler();
+
+    // Message-box texts carry Windows line breaks; a terminal line does not.
+    static QString oneLine(const QString& text);
+
+private:
+    bool FTty;
+    int FStatusWidth = 0;
+};
+
+} // namespace quentry::cli

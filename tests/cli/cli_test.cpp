@@ -1,0 +1,211 @@
+// quentry-cli as a user runs it: each subcommand against the virtual transmitter (in the
+// tool with --demo, or in this process with --port), exit status and message of each
+// failure, and conversions identical to the exports of a read.
+#include "virtualtransmitter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace quentry::emulator;
+
+namespace {
+
+struct TRun
+{
+    int exit = -1;
+    QString out, err;
+};
+
+TRun run(const QStringList& args, const QByteArray& input = {})
+{
+    QProcess p;
+    p.setProgram(QStringLiteral(QUENTRY_CLI_PROGRAM));
+    p.setArguments(args);
+    p.start();
+    if (!input.isEmpty()) p.write(input);
+    p.closeWriteChannel();
+    TRun r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = "timed out";
+        return r;
+    }
+    r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QJsonObject json(const TRun& r) { return QJsonDocument::fromJson(r.out.toUtf8()).object(); }
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class CliTest : public ::testing::Test
+{
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    // A transmitter in this process, so several runs of the tool see the same device.
+    QStringList startTransmitter(TEmulatorConfig c = {})
+    {
+        c.rows = 40;
+        transmitter = std::make_unique<TVirtualTransmitter>(c);
+        const QString port = transmitter->start();
+        EXPECT_FALSE(port.isEmpty());
+        return {"--port", port, "--protocol", c.protocol == TEmuProtocol::Fast ? "fast" : "hart", "--cycle", "20",
+                "--settings", settingsFile()};
+    }
+    // An empty settings file: the defaults, whatever this machine's own settings say.
+    QString settingsFile()
+    {
+        QFile f(path("Quentry.ini"));
+        if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("[Main]\n");
+        return f.fileName();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TVirtualTransmitter> transmitter;
+};
+
+} // namespace
+
+TEST_F(CliTest, HelpAndUsageErrors)
+{
+    const TRun help = run({"--help"});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_TRUE(help.out.contains("read --out FILE.img"));
+    EXPECT_EQ(run({"read", "--help"}).exit, 0);
+    const struct { QStringList args; const char* message; } cases[] = {
+        {{}, "no command given"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"read"}, "read wants --out FILE.img"},
+        {{"detect", "--protocol", "modbus"}, "unknown protocol 'modbus'"},
+        {{"detect", "--cycle", "x"}, "--cycle wants a number"},
+        {{"info", "--yes", "a.img"}, "option --yes does not belong to 'info'"},
+        {{"rtc", "set", "yesterday"}, "rtc set wants a date and time"},
+        {{"config", "set", "9", "0", "0", "0", "0"}, "argument 1 must be a whole number from 0 to 5"},
+        {{"decode", "row", "0102"}, "a logger row has 44 bytes, not 2"},
+        {{"clear"}, "needs --yes when there is no terminal"},
+    };
+    for (const auto& c : cases) {
+        const TRun r = run(c.args);
+        EXPECT_EQ(r.exit, 2) << qPrintable(c.args.join(' '));
+        EXPECT_TRUE(r.err.contains(c.message)) << qPrintable(r.err);
+    }
+}
+
+TEST_F(CliTest, DemoReadWritesEveryFileAndConvertMatchesIt)
+{
+    const TRun read = run({"--demo", "--demo-rows", "150", "read", "--out", path("a.img"), "--ascii", path("a.txt"),
+                           "--dbf", path("a.dbf"), "--csv", path("a.csv"), "--settings", settingsFile()});
+    ASSERT_EQ(read.exit, 0) << qPrintable(read.err);
+    EXPECT_TRUE(read.err.contains("Result: 150 record(s) readed.")) << qPrintable(read.err);
+    EXPECT_EQ(contents(path("a.img")).size(), 4 + 457 * 150);
+
+    const TRun convert = run({"convert", path("a.img"), "--ascii", path("b.txt"), "--dbf", path("b.dbf"), "--csv",
+                              path("b.csv")});
+    ASSERT_EQ(convert.exit, 0) << qPrintable(convert.err);
+    EXPECT_EQ(contents(path("b.txt")), contents(path("a.txt")));
+    EXPECT_EQ(contents(path("b.csv")), contents(path("a.csv")));
+    EXPECT_EQ(contents(path("b.dbf")), contents(path("a.dbf")));
+    EXPECT_EQ(contents(path("a.txt")).count("\r\n"), 150);
+    EXPECT_TRUE(contents(path("a.csv")).startsWith("recdatetim,recindex,eventstr,event,PV,"));
+
+    const TRun info = run({"info", path("a.img"), "--json"});
+    ASSERT_EQ(info.exit, 0);
+    EXPECT_EQ(json(info).value("rows").toInt(), 150);
+    EXPECT_FALSE(json(info).value("first").toString().isEmpty());
+}
+
+TEST_F(CliTest, DeviceCommandsAgainstOneTransmitter)
+{
+    TEmulatorConfig c;
+    c.pollingAddress = 1; // found after one silent address (three sends)
+    const QStringList link = startTransmitter(c);
+
+    const TRun detect = run(QStringList{"detect", "--json"} + link);
+    ASSERT_EQ(detect.exit, 0) << qPrintable(detect.err);
+    EXPECT_EQ(json(detect).value("pollingAddress").toInt(), 1);
+    EXPECT_TRUE(json(detect).value("loggerPresent").toBool());
+
+    const TRun set = run(QStringList{"rtc", "set", "2015-06-30T23:59"} + link);
+    ASSERT_EQ(set.exit, 0) << qPrintable(set.err);
+    const TRun get = run(QStringList{"rtc", "get", "--json"} + link);
+    EXPECT_EQ(json(get).value("clock").toString(), QString("2015-06-30 23:59"));
+
+    ASSERT_EQ(run(QStringList{"config", "set", "4", "2", "1", "40", "60"} + link).exit, 0);
+    const TRun config = run(QStringList{"config", "get", "--json"} + link);
+    EXPECT_EQ(json(config).value("loggerMode").toInt(), 4);
+    EXPECT_EQ(json(config).value("value2").toDouble(), 60.0);
+    EXPECT_EQ(transmitter->parameter(34).value_or(0), 124.0f);
+
+    const TRun read = run(QStringList{"read", "--out", path("t.img"), "--log", path("t.log")} + link);
+    ASSERT_EQ(read.exit, 0) << qPrintable(read.err);
+    EXPECT_TRUE(contents(path("t.log")).contains("Sending Command: 164"));
+
+    ASSERT_EQ(run(QStringList{"clear", "--yes"} + link).exit, 0);
+    EXPECT_EQ(transmitter->loggerState().total, 0);
+    const TRun empty = run(QStringList{"read", "--out", path("e.img")} + link);
+    EXPECT_EQ(empty.exit, 1);
+    EXPECT_FALSE(QFile::exists(path("e.img")));
+}
+
+TEST_F(CliTest, FailuresSayWhy)
+{
+    const TRun noPort = run({"detect", "--port", "/dev/quentry-missing", "--settings", settingsFile()});
+    EXPECT_EQ(noPort.exit, 1);
+    EXPECT_TRUE(noPort.err.contains("cannot open port /dev/quentry-missing: No such file or directory")) << qPrintable(noPort.err);
+
+    const TRun unwritable = run({"--demo", "read", "--out", "/quentry-no-dir/x.img"});
+    EXPECT_EQ(unwritable.exit, 1);
+    EXPECT_TRUE(unwritable.err.contains("directory /quentry-no-dir does not exist")) << qPrintable(unwritable.err);
+
+    QFile bad(path("bad.img"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray::fromHex("02000000") + QByteArray(457 + 100, 'x'));
+    bad.close();
+    const TRun badImage = run({"info", path("bad.img")});
+    EXPECT_EQ(badImage.exit, 1);
+    EXPECT_TRUE(badImage.err.contains("Crc Error! Aborted!")) << qPrintable(badImage.err);
+    EXPECT_TRUE(badImage.err.contains("is not a usable log image")) << qPrintable(badImage.err);
+
+    TEmulatorConfig fast;
+    fast.protocol = TEmuProtocol::Fast; // a silent FAST device is given up on sooner than 16 polling addresses
+    const QStringList link = startTransmitter(fast);
+    const TRun adapter = run(QStringList{"detect", "--adapter", "usb"} + link);
+    EXPECT_EQ(adapter.exit, 1);
+    EXPECT_TRUE(adapter.err.contains("the communication adapter (usb) does not answer")) << qPrintable(adapter.err);
+
+    transmitter->setFaults(*TFaultPlan::parse("drop=*"));
+    const TRun silent = run(QStringList{"detect"} + link);
+    EXPECT_EQ(silent.exit, 1);
+    EXPECT_TRUE(silent.err.contains("no transmitter answered")) << qPrintable(silent.err);
+}
+
+TEST_F(CliTest, DecodeFramesAndRows)
+{
+    // A logger row of zeros with its check byte, record byte order.
+    const QString row = QString(43 * 2, '0') + "87";
+    const TRun r = run({"decode", "row", row, "--json"});
+    ASSERT_EQ(r.exit, 0) << qPrintable(r.err);
+    EXPECT_TRUE(json(r).value("checksumOk").toBool());
+    EXPECT_EQ(json(r).value("eventstr").toString(), QString("NOTHING"));
+    EXPECT_EQ(json(r).value("datetime").toString(), QString("1900-01-01T00:00:00"));
+
+    // An identity reply to polling address 0, pasted as the log shows it.
+    const TRun hart = run({"decode", "hart", "FF FF FF FF FF 06 80 00 12 00 00 FE 26 41 05 05 01 02 03 00 12 34 56 05 06 01 00 01 "});
+    EXPECT_EQ(hart.exit, 1) << "this XOR does not check";
+    EXPECT_TRUE(hart.out.contains("CHKSUM ERROR"));
+
+    const TRun fast = run({"decode", "fast", "[00 00 01] [00] B0 51", "--json"});
+    EXPECT_EQ(json(fast).value("frame").toString(), QString("CHKSUM ERROR"));
+}
