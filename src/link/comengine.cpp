@@ -718,12 +718,12 @@ void TCOMEngine::closingSteps()
 void TCOMEngine::copyReplyData(int from, int size)
 {
     if (!LastPointer || size <= 0) return;
-    // Never more than the caller's record holds; bytes the reply did not carry are zero.
+    // Never more than the caller's record holds. Only data bytes are copied: a reply that
+    // carries fewer than its command defines leaves zeros, not its checksum, in the record.
+    const int checksumBytes = FProtokoll == prt_MODE3 ? 2 : 1;
+    const int carried = qMax(0, int(RxIndex) - checksumBytes - from);
     const int n = qMin(size, LastPointerCapacity);
-    for (int i = 0; i < n; ++i) {
-        const int p = from + i;
-        LastPointer[i] = p < kRxBufferSize ? RxBuffer[size_t(p)] : 0;
-    }
+    for (int i = 0; i < n; ++i) LastPointer[i] = i < carried ? RxBuffer[size_t(from + i)] : 0;
 }
 
 void TCOMEngine::purgePort()

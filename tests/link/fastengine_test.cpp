@@ -143,3 +143,18 @@ TEST_F(EngineTest, HeartBeatPollsTheIrDALinkOnceASecond)
     WaitFor(1100);
     EXPECT_EQ(port->writes().size(), 3u) << "switched off";
 }
+
+TEST_F(EngineTest, ShortReplyLeavesZerosNotItsChecksumInTheRecord)
+{
+    open(prt_MODE3);
+    quickTimes();
+    port->responder = [](TFakeSerialPort& p, const QByteArray&) { p.deliver(fastReply(3, 0x07, {}), 2); };
+    TTXRXInfo d;
+    THART_RdWrParam param;
+    std::memset(&param, 0x55, sizeof param);
+    engine->FAST_RDPTAB(d, param);
+    ASSERT_EQ(d.FrameError, FRERR_OK); // the status byte is the caller's to judge
+    EXPECT_EQ(d.ApiError, 7);
+    const quint8 zeros[sizeof param] = {};
+    EXPECT_EQ(std::memcmp(&param, zeros, sizeof param), 0);
+}
