@@ -145,6 +145,18 @@ void printStatus(TOutput& out, const THART_LOG_Status& s)
                   .arg(p.pos));
 }
 
+// The data of a record read (HART 164, FAST 103): logger status, then one row high byte first.
+void printRecordReply(TOutput& out, const QByteArray& data)
+{
+    THART_LOG_Status s;
+    std::memcpy(&s, data.constData(), sizeof s);
+    printStatus(out, s);
+    bool ok = false;
+    const THART_PAS_LOG_Row r = decodeRow(reinterpret_cast<const quint8*>(data.constData()) + sizeof s, false, ok);
+    out.object().insert("row", rowObject(r, ok));
+    printRow(out, QStringLiteral("Record row"), r, ok);
+}
+
 int decodeHart(const QByteArray& b, TOutput& out)
 {
     // Take the address from the frame itself, so any reply decodes.
@@ -187,15 +199,7 @@ int decodeHart(const QByteArray& b, TOutput& out)
     out.field("Refused", "refused", refused);
     const QByteArray data = b.mid(offset + 2, qMax(0, int(b.size()) - offset - 3));
     out.field("Data", "data", hex(data));
-    if (reply.cmd == 164 && data.size() >= 49) {
-        THART_LOG_Status s;
-        std::memcpy(&s, data.constData(), sizeof s);
-        printStatus(out, s);
-        bool ok = false;
-        const THART_PAS_LOG_Row r = decodeRow(reinterpret_cast<const quint8*>(data.constData()) + 5, false, ok);
-        out.object().insert("row", rowObject(r, ok));
-        printRow(out, QStringLiteral("Record row"), r, ok);
-    }
+    if (reply.cmd == 164 && data.size() >= 49) printRecordReply(out, data);
     out.finish();
     return 0;
 }
@@ -228,13 +232,7 @@ int decodeFast(const QByteArray& b, TOutput& out)
         }
         out.object().insert("rows", rows);
     } else if (reply.cmd == 103 && data.size() >= 49) {
-        THART_LOG_Status s;
-        std::memcpy(&s, data.constData(), sizeof s);
-        printStatus(out, s);
-        bool ok = false;
-        const THART_PAS_LOG_Row r = decodeRow(reinterpret_cast<const quint8*>(data.constData()) + 5, false, ok);
-        out.object().insert("row", rowObject(r, ok));
-        printRow(out, QStringLiteral("Record row"), r, ok);
+        printRecordReply(out, data);
     }
     out.finish();
     return 0;

@@ -279,31 +279,28 @@ bool TLOGGEREngine::readLayout()
     return true;
 }
 
-void TLOGGEREngine::InitReadByPage()
+bool TLOGGEREngine::startPageRead()
 {
-    if (FActive) return;
-    if (commonStart(1) != TStart::Open) return;
-    if (!readLayout()) return;
+    if (FActive) return false;
+    if (commonStart(1) != TStart::Open) return false;
+    if (!readLayout()) return false;
     if (FTotalRecordCount == 0) {
-        endRead(true);
-        return;
+        endRead(true); // an empty logger
+        return false;
     }
     FLoopEnabled = true;
     previous_DBReadFailed = false;
-    TimerLogRead.start();
+    return true;
+}
+
+void TLOGGEREngine::InitReadByPage()
+{
+    if (startPageRead()) TimerLogRead.start();
 }
 
 void TLOGGEREngine::AssyReadByPage()
 {
-    if (FActive) return;
-    if (commonStart(1) != TStart::Open) return;
-    if (!readLayout()) return;
-    if (FTotalRecordCount == 0) {
-        endRead(true);
-        return;
-    }
-    FLoopEnabled = true;
-    previous_DBReadFailed = false;
+    if (!startPageRead()) return;
     while (FActive) pageStep();
 }
 

@@ -69,6 +69,7 @@ private:
     enum class TStart { Open, Failed };
     TStart commonStart(quint8 pagemode);
     bool readLayout();
+    bool startPageRead();
     void pageStep();
     void endRead(bool closeLogger);
     void deliver(const THART_PAS_LOG_Row& row);
