@@ -163,7 +163,10 @@ void TLOGGEREngine::ReadLoopByRecord()
         endRead(false);
         return;
     }
-    if (Flast_log_RdRecord.lstat.TOF || !FLoopEnabled) {
+    // The top of the logger is reached once its newest row has been read: a read that
+    // failed there (a READERROR moves the pointer on) has not read it yet.
+    const bool atTop = Flast_log_RdRecord.lstat.TOF;
+    if (!FLoopEnabled || (atTop && !previous_DBReadFailed)) {
         endRead(true);
         return;
     }
@@ -171,6 +174,10 @@ void TLOGGEREngine::ReadLoopByRecord()
     if (previous_DBReadFailed) {
         if (previous_DBReadFailedCount >= kMaxRereads) {
             message(QStringLiteral("LOG_REPEAT"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
+            if (atTop) {
+                endRead(true); // no row after the newest to move on to
+                return;
+            }
             mode = kReadNext;
             previous_DBReadFailedCount = 0;
         } else {

@@ -123,6 +123,29 @@ TEST_F(ReaderTest, LoggerErrorCodesAndOldRows)
     EXPECT_TRUE(messages.contains("LOG_LOST|Repeat number reached. Maybe some Record is lost!"));
 }
 
+TEST_F(ReaderTest, ReadErrorOnTheNewestRowIsReadAgain)
+{
+    // A READERROR has moved the pointer to the top: its TOF does not mean the newest row arrived.
+    TScriptedLogger::Read readError{FRERR_OK, 2, 0, true};
+    device.reads = {row(1), row(2), readError, row(3, true)};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{1, 2, 3}));
+    EXPECT_EQ(device.calls.back(), QString("close"));
+    EXPECT_EQ(device.count("read 0"), 2);
+
+    // A newest row that never reads: given up after the re-reads, without spinning on it.
+    SetUp();
+    device.calls.clear();
+    indexes.clear();
+    messages.clear();
+    device.reads = {row(1), readError, readError, readError, readError, readError, readError};
+    readByRecord();
+    EXPECT_EQ(indexes, (std::vector<quint16>{1}));
+    EXPECT_EQ(device.count("read"), 7);
+    EXPECT_TRUE(messages.contains("LOG_REPEAT|Repeat number reached. Maybe some Record is lost!"));
+    EXPECT_EQ(finished, 2);
+}
+
 TEST_F(ReaderTest, IndexesWrapAfter65535)
 {
     device.reads = {row(65534), row(65535), row(0), row(1, true)};
