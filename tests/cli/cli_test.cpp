@@ -84,6 +84,9 @@ TEST_F(CliTest, HelpAndUsageErrors)
     EXPECT_EQ(help.exit, 0);
     EXPECT_TRUE(help.out.contains("read --out FILE.img"));
     EXPECT_EQ(run({"read", "--help"}).exit, 0);
+    const TRun ports = run({"ports", "--json"});
+    EXPECT_EQ(ports.exit, 0);
+    EXPECT_TRUE(json(ports).value("ports").isArray());
     const struct { QStringList args; const char* message; } cases[] = {
         {{}, "no command given"},
         {{"frobnicate"}, "unknown command 'frobnicate'"},
