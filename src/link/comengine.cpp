@@ -503,8 +503,6 @@ bool TCOMEngine::hartSend(TTXRXInfo& f_device)
         AddLog(QStringLiteral("ERROR"), QStringLiteral("No open port"));
         return false;
     }
-    std::fill(RxBuffer.begin(), RxBuffer.end(), quint8(0));
-    RxIndex = 0;
     const QByteArray frame = HartBuildRequest(f_device, TxBuffer.data(), TxIndex);
     if (frame.size() > kTxBufferSize) {
         AddLog(QStringLiteral("ERROR"), QStringLiteral("Request does not fit the transmit buffer."));
@@ -534,8 +532,6 @@ bool TCOMEngine::fastSend(TTXRXInfo& f_device)
         AddLog(QStringLiteral("ERROR"), QStringLiteral("No open port"));
         return false;
     }
-    std::fill(RxBuffer.begin(), RxBuffer.end(), quint8(0));
-    RxIndex = 0;
     const QByteArray frame = FastBuildRequest(f_device.cmd, TxBuffer.data(), TxIndex);
     if (frame.size() > kTxBufferSize) {
         AddLog(QStringLiteral("ERROR"), QStringLiteral("Request does not fit the transmit buffer."));
@@ -561,6 +557,7 @@ bool TCOMEngine::Transmit()
         return false;
     }
     purgePort();
+    // Every send, first or repeated, starts from an empty reply buffer.
     std::fill(RxBuffer.begin(), RxBuffer.end(), quint8(0));
     RxIndex = 0;
     FRxTotalThisReply = 0;
