@@ -4,16 +4,6 @@
 
 namespace quentry {
 
-void BuildTTXRXInfo(const THART_UniqueID& f_UniqueID, TTXRXInfo& f_device)
-{
-    f_device.FactoryID = f_UniqueID.FactoryID;
-    f_device.DeviceTypeID = f_UniqueID.DeviceTypeID;
-    f_device.DeviceID_HI = f_UniqueID.DeviceID_HI;
-    f_device.DeviceID_MID = f_UniqueID.DeviceID_MID;
-    f_device.DeviceID_LO = f_UniqueID.DeviceID_LO;
-    f_device.Preemables = f_UniqueID.Preemables;
-}
-
 THART_PAS_UniqueID UniqueIDFromRaw(const THART_UniqueID& r)
 {
     THART_PAS_UniqueID id;
@@ -68,7 +58,7 @@ TUserFeedback& TOstraDevice::Feedback() const
 TTXRXInfo TOstraDevice::BuildTTXRXInfo(const THART_PAS_UniqueID& f_pas_UniqueID) const
 {
     TTXRXInfo result; // every field the identifier does not give starts cleared
-    quentry::BuildTTXRXInfo(UniqueIDToRaw(f_pas_UniqueID), result);
+    TCOMEngine::BuildTTXRXInfo(UniqueIDToRaw(f_pas_UniqueID), result);
     return result;
 }
 

@@ -16,10 +16,6 @@
 
 namespace quentry {
 
-// Copies the addressing of a raw identifier (manufacturer, device type, the three
-// device-ID bytes and the preamble count) into f_device; no other field is touched.
-void BuildTTXRXInfo(const THART_UniqueID& f_UniqueID, TTXRXInfo& f_device);
-
 THART_PAS_UniqueID UniqueIDFromRaw(const THART_UniqueID& raw);
 THART_UniqueID UniqueIDToRaw(const THART_PAS_UniqueID& id);
 
