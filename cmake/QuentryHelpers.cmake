@@ -1,10 +1,16 @@
-# quentry_add_test(<name> SOURCES ... LIBS ...)
+# quentry_add_test(<name> [GUI] SOURCES ... LIBS ...)
 # One test executable per area, registered with ctest. Qt-using tests get the
-# offscreen platform and a private runtime directory so they run headless.
+# offscreen platform and a private runtime directory so they run headless; GUI
+# tests get a QApplication instead of a QCoreApplication.
 function(quentry_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE quentry_testsupport GTest::gtest ${T_LIBS})
+  if(T_GUI)
+    set(test_main quentry_guitestmain)
+  else()
+    set(test_main quentry_testmain)
+  endif()
+  target_link_libraries(${name} PRIVATE ${test_main} quentry_testsupport GTest::gtest ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)

@@ -1,0 +1,133 @@
+#include "messageservice.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QProgressDialog>
+#include <QScreen>
+
+namespace quentry {
+namespace {
+
+// A modeless progress dialog with the hourglass; both go when the object goes.
+class TWidgetProgress final : public TProgress
+{
+public:
+    TWidgetProgress(const TProgressOptions& options, const TMessageService& service)
+        : FDialog(options.text, options.cancelButton ? QStringLiteral("Cancel") : QString(),
+                  options.minimum, options.maximum, service.mainWindow())
+    {
+        FDialog.setObjectName(QStringLiteral("ProgressDialog"));
+        FDialog.setWindowTitle(options.caption);
+        FDialog.setWindowModality(Qt::NonModal);
+        FDialog.setAutoReset(false);
+        FDialog.setAutoClose(false);
+        FDialog.setMinimumDuration(0);
+        if (!options.cancelButton)
+            FDialog.setCancelButton(nullptr);
+        FDialog.setValue(options.position);
+        FDialog.setMinimumWidth(320);
+        FDialog.show();
+        service.centre(FDialog, options.centre);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ~TWidgetProgress() override
+    {
+        FDialog.hide();
+        QApplication::restoreOverrideCursor();
+    }
+
+    void setCaption(const QString& caption) override { FDialog.setWindowTitle(caption); }
+    void setText(const QString& text) override { FDialog.setLabelText(text); }
+    void setRange(int minimum, int maximum) override { FDialog.setRange(minimum, maximum); }
+    void setPosition(int position) override { FDialog.setValue(position); }
+    bool canceled() const override { return FDialog.wasCanceled(); }
+
+    QProgressDialog& dialog() { return FDialog; }
+
+private:
+    QProgressDialog FDialog;
+};
+
+} // namespace
+
+QMessageBox::StandardButton TMessageService::show(const TMessage& message)
+{
+    FShown.append(message);
+    if (FScripted) {
+        if (!FBoxAnswers.isEmpty())
+            return FBoxAnswers.takeFirst();
+        if (message.defaultButton != QMessageBox::NoButton)
+            return message.defaultButton;
+        return QMessageBox::StandardButton(int(message.buttons) & -int(message.buttons)); // lowest button
+    }
+    QWidget* owner = message.centre == TCentre::MainWindow ? FMainWindow.data() : nullptr;
+    QMessageBox box(message.icon, message.caption, message.text, message.buttons, owner);
+    if (message.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(message.defaultButton);
+    box.adjustSize();
+    centre(box, message.centre);
+    // A waiting hourglass would hide that the box expects an answer.
+    const bool hadCursor = QApplication::overrideCursor() != nullptr;
+    if (hadCursor)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const auto answer = QMessageBox::StandardButton(box.exec());
+    if (hadCursor)
+        QApplication::restoreOverrideCursor();
+    return answer;
+}
+
+int TMessageService::exec(QDialog& dialog, TCentre where)
+{
+    if (FScripted) {
+        if (!FDialogAnswers.isEmpty())
+            return FDialogAnswers.takeFirst()(dialog);
+        return QDialog::Rejected;
+    }
+    dialog.adjustSize();
+    centre(dialog, where);
+    return dialog.exec();
+}
+
+std::unique_ptr<TProgress> TMessageService::showProgress(const TProgressOptions& options)
+{
+    return std::make_unique<TWidgetProgress>(options, *this);
+}
+
+void TMessageService::showError(const QString& text, TMessageButton button)
+{
+    show({QMessageBox::Critical, QStringLiteral("Error"), text,
+          button == TMessageButton::Abort ? QMessageBox::Abort : QMessageBox::Ok});
+}
+
+void TMessageService::beep()
+{
+    QApplication::beep();
+}
+
+void TMessageService::centre(QWidget& widget, TCentre where) const
+{
+    QRect area;
+    if (where == TCentre::MainWindow && FMainWindow)
+        area = FMainWindow->frameGeometry();
+    else if (QScreen* screen = FMainWindow ? FMainWindow->screen() : QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isEmpty())
+        return;
+    QRect frame = widget.frameGeometry();
+    frame.moveCenter(area.center());
+    widget.move(frame.topLeft());
+}
+
+TWaitCursor::TWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TWaitCursor::~TWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace quentry

@@ -1,0 +1,84 @@
+#pragma once
+// The one place where the program shows something modal or long-running: progress
+// dialogs (with optional Cancel), the hourglass cursor and message boxes. It is the
+// widget implementation of TUserFeedback for the core, and the windows use it for
+// their own boxes. Tests queue answers so no modal box ever waits for a person.
+#include "userfeedback.h"
+
+#include <QList>
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QWidget;
+class QDialog;
+
+namespace quentry {
+
+// One message box as the program asks for it.
+struct TMessage
+{
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    TCentre centre = TCentre::Screen;
+};
+
+class TMessageService final : public TUserFeedback
+{
+public:
+    // The window that boxes and dialogs centred "on the main window" are centred on.
+    void setMainWindow(QWidget* window) { FMainWindow = window; }
+    QWidget* mainWindow() const { return FMainWindow; }
+
+    // Shows a modal message box and returns the button pressed.
+    QMessageBox::StandardButton show(const TMessage& message);
+    // The shell's error box: caption "Error", an OK button, centred on the screen.
+    void error(const QString& text) { show({QMessageBox::Critical, QStringLiteral("Error"), text}); }
+
+    // Runs a modal dialog of our own (Yes/No, setup, value editor) and returns its result.
+    int exec(QDialog& dialog, TCentre centre);
+
+    // TUserFeedback
+    std::unique_ptr<TProgress> showProgress(const TProgressOptions& options) override;
+    void showError(const QString& text, TMessageButton button = TMessageButton::Ok) override;
+    void beep() override;
+
+    // Centres a top-level widget on the screen or on the main window.
+    void centre(QWidget& widget, TCentre where) const;
+
+    // --- for tests ---------------------------------------------------------------
+    // While answers are queued, boxes and dialogs are not shown: each takes the next
+    // answer. A box answer is the button; a dialog answer may also change the dialog
+    // (tick a box, pick an entry) before its result is returned. With an empty queue
+    // and scripted mode on, boxes take their default button and dialogs are rejected.
+    using TDialogAnswer = std::function<int(QDialog&)>;
+    void setScripted(bool on) { FScripted = on; }
+    bool scripted() const { return FScripted; }
+    void queueAnswer(QMessageBox::StandardButton button) { FBoxAnswers.append(button); }
+    void queueDialogAnswer(TDialogAnswer answer) { FDialogAnswers.append(std::move(answer)); }
+    const QList<TMessage>& shownMessages() const { return FShown; }
+    void clearShown() { FShown.clear(); }
+
+private:
+    QPointer<QWidget> FMainWindow;
+    bool FScripted = false;
+    QList<QMessageBox::StandardButton> FBoxAnswers;
+    QList<TDialogAnswer> FDialogAnswers;
+    QList<TMessage> FShown;
+};
+
+// The hourglass while it lives; restored on every way out of a scope.
+class TWaitCursor
+{
+public:
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+} // namespace quentry

@@ -1,0 +1,10 @@
+// Test main for widget tests: a QApplication (offscreen platform set by the test registration).
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
