@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -74,10 +76,15 @@ PortSelectDialog::PortSelectDialog(RegistryStore& registry, MessageBoxes& boxes,
     auto* hintRead = new QLabel(QStringLiteral("Read Current to view current port settings."), this);
     hintRead->setObjectName(QStringLiteral("hintReadCurrent"));
 
+    // One width for the column of buttons, with room around the longest caption.
+    int buttonWidth = 0;
+    for (QPushButton* button : {ok, readCurrent, cancel})
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width() + 16);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(readCurrent);
-    buttons->addWidget(cancel);
+    for (QPushButton* button : {ok, readCurrent, cancel}) {
+        button->setFixedWidth(buttonWidth);
+        buttons->addWidget(button);
+    }
     buttons->addStretch();
 
     auto* grid = new QGridLayout(this);
