@@ -17,6 +17,16 @@ bool isModbus(TProtokoll p) { return p == prt_MODBUS_RTU || p == prt_MODBUS_ASCI
 
 bool TCOMEngine::SendAdapterMode()
 {
+    if (FPhase == TLinkPhase::SwitchingAdapter) {
+        // A second switch inside the first would save the borrowed 9600-baud settings as the
+        // ones to restore and leave the port in them.
+        AddLog(QStringLiteral("ERR"), QStringLiteral("Adapter mode switch already running; not started again."));
+        return false;
+    }
+    const TLinkPhase outer = FPhase;
+    // From here on, bytes that reach the engine are dropped and no transaction timer fires.
+    setPhase(TLinkPhase::SwitchingAdapter);
+    StopComTimer();
     // A heartbeat tick inside one of the waits below would send on the borrowed port.
     StopHBTimer();
     bool success = false;
@@ -84,7 +94,8 @@ bool TCOMEngine::SendAdapterMode()
         }
         FLastTXRXInfo.FrameError = FERR_ADAPTERABORT;
     }
-    if (!FTransactionActive) RestartHBTimer(); // a transaction restarts it when it ends
+    setPhase(outer);
+    if (outer == TLinkPhase::Idle) RestartHBTimer(); // a transaction restarts it when it ends
     return success;
 }
 

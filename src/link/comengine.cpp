@@ -16,8 +16,9 @@ namespace {
 // No reply of either protocol is longer than this; bytes past it no longer extend the
 // byte gap, so a line that keeps babbling still gets its reply evaluated.
 constexpr int kLongestPlausibleReply = 1024;
-// Slack on top of the modelled line time before a silent transmit-empty counts as a fault.
-constexpr int kTxWatchdogSlackMs = 1500;
+// Slack on top of the modelled line time before a silent transmit-empty counts as a fault:
+// longer than the port's own grace for a slow driver, so the port reports first.
+constexpr int kTxWatchdogSlackMs = kTxDrainGraceMs + 500;
 // Upper bound on an adapter mode switch (four IrDA attempts with their waits).
 constexpr int kAdapterSwitchBoundMs = 60000;
 
@@ -241,6 +242,7 @@ bool TCOMEngine::_OpenFAST()
     s.outCtsFlow = s.outDsrFlow = s.xonXoffIn = s.xonXoffOut = false;
     s.dtrControl = irda ? TLineControl::Enabled : TLineControl::Disabled;
     s.rtsControl = irda ? TLineControl::Enabled : TLineControl::Disabled;
+    s.flowChoice = TFlowChoice::None; // the IrDA switch leaves its own choice behind
     s.inputBufferSize = 65535;
     s.eventRxChar = s.eventTxEmpty = true;
     FComPort->BeginUpdate();
@@ -315,11 +317,10 @@ void TCOMEngine::onPortOpened()
 void TCOMEngine::onPortClosed()
 {
     AddLog(QStringLiteral("SYS"), FComPort->PortName() + QStringLiteral(" closed."));
-    if (FTransactionActive && FLastTXRXInfo.FrameError == FRERR_OK) {
+    if (takesReplyBytes()) {
         // The line went away under a request (a pulled cable): end it now, not after the retries.
-        StopComTimer();
-        FTxWatchdog.stop();
         FLastTXRXInfo.FrameError = FERR_INTERFACE;
+        endTransaction();
     }
 }
 
@@ -331,25 +332,40 @@ void TCOMEngine::onPortError(TLineErrors errors)
         if (errors & e) AddLog(QStringLiteral("ERROR"), lineErrorText(e));
 }
 
+bool TCOMEngine::takesReplyBytes() const
+{
+    return FPhase == TLinkPhase::Sending || FPhase == TLinkPhase::Waiting || FPhase == TLinkPhase::Receiving;
+}
+
+void TCOMEngine::dropStrayBytes(int count)
+{
+    // Nobody asked: such bytes must not land in the record of a command that returned, nor
+    // start a reply while the adapter is being switched.
+    quint8 scratch[512];
+    int dropped = 0, shown = 0;
+    for (int left = count; left > 0;) {
+        const int n = FComPort->Read(scratch + shown, qMin(left, int(sizeof scratch) - shown));
+        if (n <= 0) break;
+        dropped += n;
+        left -= n;
+        shown = qMin(shown + n, int(sizeof scratch) - 64); // keep the head of the burst for the log
+    }
+    if (dropped == 0 || FStrayLogged) return;
+    FStrayLogged = true; // once per burst: a babbling line does not flood the log
+    const QString where = FPhase == TLinkPhase::SwitchingAdapter ? QStringLiteral("while the adapter is switched")
+                                                                 : QStringLiteral("outside a transaction");
+    AddLog(QStringLiteral("ERR"), QStringLiteral("%1 byte(s) received %2 dropped: %3")
+                                      .arg(dropped)
+                                      .arg(where, HexDump(scratch, qMin(dropped, shown))));
+}
+
 void TCOMEngine::onRxChar(int count)
 {
-    if (!FTransactionActive) {
-        // Nobody asked: such bytes must not land in the record of a command that returned.
-        quint8 scratch[512];
-        int dropped = 0;
-        for (int left = count; left > 0;) {
-            const int n = FComPort->Read(scratch, qMin(left, int(sizeof scratch)));
-            if (n <= 0) break;
-            dropped += n;
-            left -= n;
-        }
-        if (dropped > 0)
-            AddLog(QStringLiteral("ERR"),
-                   QStringLiteral("%1 byte(s) received outside a transaction dropped: %2")
-                       .arg(dropped)
-                       .arg(HexDump(scratch, qMin(dropped, int(sizeof scratch)))));
+    if (!takesReplyBytes()) {
+        dropStrayBytes(count);
         return;
     }
+    FTxWatchdog.stop(); // a reply that already started shows the request went out
     const bool extendsReply = FRxTotalThisReply < kLongestPlausibleReply;
     if (extendsReply) StopComTimer();
     for (int left = count; left > 0;) {
@@ -364,25 +380,61 @@ void TCOMEngine::onRxChar(int count)
         FRxTotalThisReply += n;
         left -= n;
     }
+    setPhase(TLinkPhase::Receiving);
     SetComState(rxst_RX);
+    if (FQuickReplies && quickReplyComplete()) {
+        StopComTimer();
+        replyHandler();
+        return;
+    }
     if (extendsReply) SetTimerMode(tmm_ByteGap);
+}
+
+bool TCOMEngine::quickReplyComplete()
+{
+    const int end = FProtokoll == prt_HART ? HartCompleteFrame(RxBuffer.data(), RxIndex)
+                                           : FastCompleteFrame(RxBuffer.data(), RxIndex);
+    if (end <= 0) return false;
+    if (end < RxIndex) {
+        // What follows a whole frame is not part of it: handled as bytes nobody asked for.
+        AddLog(QStringLiteral("ERR"), QStringLiteral("%1 byte(s) after the reply dropped: %2")
+                                          .arg(RxIndex - end)
+                                          .arg(HexDump(RxBuffer.data() + end, qMin(RxIndex - end, 64))));
+        FStrayLogged = true;
+        RxIndex = quint16(end);
+    }
+    return true;
 }
 
 void TCOMEngine::onTxEmpty()
 {
     // Only the frame just written counts; a reply that already started wins.
-    if (!FTransactionActive || FComState != rxst_TX) return;
+    if (FPhase != TLinkPhase::Sending) return;
     FTxWatchdog.stop();
+    setPhase(TLinkPhase::Waiting);
     SetTimerMode(tmm_WaitAnswer);
     SetComState(rxst_WAIT);
 }
 
 void TCOMEngine::onTxWatchdog()
 {
-    if (!FTransactionActive || FComState != rxst_TX) return;
+    if (FPhase != TLinkPhase::Sending) return;
     AddLog(QStringLiteral("ERROR"), QStringLiteral("The port did not report the request sent; request abandoned."));
-    StopComTimer();
     FLastTXRXInfo.FrameError = FERR_INTERFACE;
+    endTransaction();
+}
+
+void TCOMEngine::setPhase(TLinkPhase p)
+{
+    if (p != FPhase) FStrayLogged = false;
+    FPhase = p;
+}
+
+void TCOMEngine::endTransaction()
+{
+    StopComTimer();
+    FTxWatchdog.stop();
+    setPhase(TLinkPhase::Closing);
 }
 
 // ---- state and timer -------------------------------------------------------------------
@@ -418,14 +470,13 @@ void TCOMEngine::StopComTimer()
 void TCOMEngine::onComTimer()
 {
     ComTimer.stop();
-    if (!FTransactionActive) return; // a timer of a transaction that is over does nothing
-    switch (ComTimerMode) {
-    case tmm_WaitAnswer:
-        Retry();
-        if (FLastTXRXInfo.FrameError == FRERR_NOFRAME) replyHandler();
-        break;
-    case tmm_ByteGap: replyHandler(); break;
-    default: break;
+    const TTimerMode mode = ComTimerMode;
+    ComTimerMode = tmm_IDLE;
+    // A timer acts only in the phase that started it; one that outlived its phase does nothing.
+    if (mode == tmm_WaitAnswer && FPhase == TLinkPhase::Waiting) {
+        if (!Retry()) replyHandler();
+    } else if (mode == tmm_ByteGap && FPhase == TLinkPhase::Receiving) {
+        replyHandler();
     }
 }
 
@@ -436,6 +487,10 @@ void TCOMEngine::beginCommand(TTXRXInfo& f_device, quint8 cmd, bool hart, quint8
 {
     f_device.cmd = cmd;
     if (hart) f_device.bcnt = 0;
+    // Issued from inside another command's wait: the buffers and the reply target belong to
+    // that command until it ends; this one is refused in Transact.
+    FRefusedCommand = FPhase != TLinkPhase::Idle;
+    if (FRefusedCommand) return;
     LastPointer = replyTarget;
     LastPointerCapacity = replyTarget ? replyCapacity : 0;
     TxIndex = 0;
@@ -444,6 +499,7 @@ void TCOMEngine::beginCommand(TTXRXInfo& f_device, quint8 cmd, bool hart, quint8
 
 void TCOMEngine::appendRequest(const quint8* bytes, int count)
 {
+    if (FRefusedCommand) return;
     const int n = qMin(count, kTxBufferSize - TxIndex);
     std::memcpy(TxBuffer.data() + TxIndex, bytes, size_t(n));
     TxIndex = quint16(TxIndex + n);
@@ -451,18 +507,21 @@ void TCOMEngine::appendRequest(const quint8* bytes, int count)
 
 void TCOMEngine::Transact(TTXRXInfo& f_device)
 {
+    if (FRefusedCommand || FPhase != TLinkPhase::Idle) {
+        FRefusedCommand = false;
+        AddLog(QStringLiteral("ERROR"), QStringLiteral("Command %1 refused: another command is outstanding.")
+                                            .arg(f_device.cmd));
+        f_device.FrameError = FERR_INTERFACE;
+        return;
+    }
     StopHBTimer();
-    FTransactionActive = true;
     bool sent = false;
-    if (FProtokoll == prt_HART) sent = hartSend(f_device);
-    else if (FProtokoll == prt_MODE3) sent = fastSend(f_device);
+    if (FProtokoll == prt_HART || FProtokoll == prt_MODE3) sent = sendRequest(f_device);
 
     if (sent) {
         const int bound = transactionBoundMs();
-        const bool ended = WaitUntil(
-            [this] { return FComState == rxst_IDLE || FLastTXRXInfo.FrameError != FRERR_OK; }, bound);
+        const bool ended = WaitUntil([this] { return FPhase == TLinkPhase::Closing; }, bound);
         if (!ended) {
-            StopComTimer();
             AddLog(QStringLiteral("ERROR"),
                    QStringLiteral("No end of the transaction after %1 ms; abandoned.").arg(bound));
             FLastTXRXInfo.FrameError = FERR_INTERFACE;
@@ -473,10 +532,11 @@ void TCOMEngine::Transact(TTXRXInfo& f_device)
         f_device.FrameError = FERR_INTERFACE;
         FLastTXRXInfo = f_device;
     }
+    StopComTimer();
     FTxWatchdog.stop();
     LastPointer = nullptr;
     LastPointerCapacity = 0;
-    FTransactionActive = false;
+    setPhase(TLinkPhase::Idle);
     RestartHBTimer();
 }
 
@@ -496,14 +556,16 @@ qint64 TCOMEngine::lineTimeMs(int bytes) const
     return (qint64(bytes) * s.bitsPerByte() * 1000) / qMax(1, s.baudRate) + 1;
 }
 
-bool TCOMEngine::hartSend(TTXRXInfo& f_device)
+bool TCOMEngine::sendRequest(TTXRXInfo& f_device)
 {
     retrycount = 0;
     if (!FComPort->Connected()) {
         AddLog(QStringLiteral("ERROR"), QStringLiteral("No open port"));
         return false;
     }
-    const QByteArray frame = HartBuildRequest(f_device, TxBuffer.data(), TxIndex);
+    const bool hart = FProtokoll == prt_HART;
+    const QByteArray frame = hart ? HartBuildRequest(f_device, TxBuffer.data(), TxIndex)
+                                  : FastBuildRequest(f_device.cmd, TxBuffer.data(), TxIndex);
     if (frame.size() > kTxBufferSize) {
         AddLog(QStringLiteral("ERROR"), QStringLiteral("Request does not fit the transmit buffer."));
         return false;
@@ -511,49 +573,38 @@ bool TCOMEngine::hartSend(TTXRXInfo& f_device)
     std::memcpy(TxBuffer.data(), frame.constData(), size_t(frame.size()));
     TxIndex = quint16(frame.size());
     LastTxIndex = TxIndex;
-    if (f_device.IsLongAddress)
+    if (!hart)
+        AddLog(QStringLiteral("SEND"), QStringLiteral("Sending Command: %1").arg(f_device.cmd));
+    else if (f_device.IsLongAddress)
         AddLog(QStringLiteral("SEND"),
                QStringLiteral("Sending Command: %1 to Device:%2").arg(f_device.cmd).arg(f_device.deviceId()));
     else
         AddLog(QStringLiteral("SEND"),
                QStringLiteral("Sending Command: %1 to Device: %2").arg(f_device.cmd).arg(f_device.Saddress));
-    AddLog(QStringLiteral("STX"), HexDump(TxBuffer.data(), TxIndex));
+    logFrame(QStringLiteral("STX"), TxBuffer.data(), TxIndex);
     f_device.FrameError = FRERR_OK;
     FLastTXRXInfo = f_device;
     FRequestInfo = f_device;
-    Transmit();
+    Transmit(); // a refused write ends the transaction itself
     return true;
 }
 
-bool TCOMEngine::fastSend(TTXRXInfo& f_device)
+void TCOMEngine::logFrame(const QString& classStr, const quint8* bytes, int count)
 {
-    retrycount = 0;
-    if (!FComPort->Connected()) {
-        AddLog(QStringLiteral("ERROR"), QStringLiteral("No open port"));
-        return false;
-    }
-    const QByteArray frame = FastBuildRequest(f_device.cmd, TxBuffer.data(), TxIndex);
-    if (frame.size() > kTxBufferSize) {
-        AddLog(QStringLiteral("ERROR"), QStringLiteral("Request does not fit the transmit buffer."));
-        return false;
-    }
-    std::memcpy(TxBuffer.data(), frame.constData(), size_t(frame.size()));
-    TxIndex = quint16(frame.size());
-    LastTxIndex = TxIndex;
-    AddLog(QStringLiteral("SEND"), QStringLiteral("Sending Command: %1").arg(f_device.cmd));
-    AddLog(QStringLiteral("STX"), HexDump(TxBuffer.data(), TxIndex));
-    f_device.FrameError = FRERR_OK;
-    FLastTXRXInfo = f_device;
-    FRequestInfo = f_device;
-    Transmit();
-    return true;
+    // Replies under FAST show their header and status byte in brackets; everything else is
+    // the plain dump.
+    const bool fastReply = classStr == QLatin1String("ACK") && FProtokoll != prt_HART;
+    AddLog(classStr, fastReply ? FastAckDump(bytes, count) : HexDump(bytes, count));
 }
 
 bool TCOMEngine::Transmit()
 {
+    // Whatever timer the previous attempt left running belongs to it.
+    StopComTimer();
     if (!FComPort->Connected()) {
         AddLog(QStringLiteral("ERROR"), QStringLiteral("No open port"));
         FLastTXRXInfo.FrameError = FERR_INTERFACE; // nothing can arrive: end the transaction
+        endTransaction();
         return false;
     }
     purgePort();
@@ -561,23 +612,25 @@ bool TCOMEngine::Transmit()
     std::fill(RxBuffer.begin(), RxBuffer.end(), quint8(0));
     RxIndex = 0;
     FRxTotalThisReply = 0;
+    setPhase(TLinkPhase::Sending);
     SetComState(rxst_TX);
     ++FTxCount;
     FTxWatchdog.start(int(lineTimeMs(TxIndex) + kTxWatchdogSlackMs));
     if (!FComPort->Write(TxBuffer.data(), TxIndex)) {
-        FTxWatchdog.stop();
         AddLog(QStringLiteral("ERROR"), QStringLiteral("Write failed: %1").arg(FComPort->ErrorString()));
         FLastTXRXInfo.FrameError = FERR_INTERFACE;
+        endTransaction();
         return false;
     }
     return true;
 }
 
-void TCOMEngine::Retry()
+bool TCOMEngine::Retry()
 {
     if (TxIndex == 0) {
         AddLog(QStringLiteral("ERR"), QStringLiteral("Nothing to send!"));
-        return;
+        FLastTXRXInfo.FrameError = FRERR_NOFRAME;
+        return false;
     }
     if (retrycount < FMaxRetrycount) {
         ++retrycount;
@@ -588,14 +641,15 @@ void TCOMEngine::Retry()
                                             .arg(FMaxRetrycount)
                                             .arg(FRequestInfo.cmd)
                                             .arg(device));
-        AddLog(QStringLiteral("STX"), HexDump(TxBuffer.data(), LastTxIndex));
+        logFrame(QStringLiteral("STX"), TxBuffer.data(), LastTxIndex);
         FLastTXRXInfo.FrameError = FRERR_OK;
         TxIndex = LastTxIndex;
-        Transmit();
-    } else {
-        FLastTXRXInfo.FrameError = FRERR_NOFRAME;
-        AddLog(QStringLiteral("ERR"), QStringLiteral("Maximum retrycount reached! No frame detected!"));
+        Transmit(); // a refused write ends the transaction itself
+        return true;
     }
+    FLastTXRXInfo.FrameError = FRERR_NOFRAME;
+    AddLog(QStringLiteral("ERR"), QStringLiteral("Maximum retrycount reached! No frame detected!"));
+    return false;
 }
 
 void TCOMEngine::replyHandler()
@@ -616,6 +670,8 @@ void TCOMEngine::hartReplyHandler()
     if (e == FRERR_OK) e = HartParseReply(RxBuffer.data(), RxIndex, FLastTXRXInfo, offset);
     RxOffset = quint16(offset);
     const bool refused = HartDecodeResponse(FLastTXRXInfo.ApiError, FLastResponse);
+    // Bit 7 of the response code: the transmitter got our request garbled and sent no data.
+    const bool garbledRequest = e == FRERR_OK && (FLastTXRXInfo.ApiError & 0x8000);
     if (e == FRERR_OK && FLastTXRXInfo.cmd != FRequestInfo.cmd) {
         AddLog(QStringLiteral("ERR"), QStringLiteral("Reply carries command %1, the request was command %2.")
                                           .arg(FLastTXRXInfo.cmd)
@@ -625,13 +681,15 @@ void TCOMEngine::hartReplyHandler()
         e = FERR_HARTDEVICE;
     }
     FLastTXRXInfo.FrameError = e;
-    AddLog(QStringLiteral("ACK"), HexDump(RxBuffer.data(), RxIndex));
+    logFrame(QStringLiteral("ACK"), RxBuffer.data(), RxIndex);
 
+    if (garbledRequest) e = FRERR_INVALIDFRAME;
     switch (e) {
     case FRERR_LADDR:
     case FRERR_SADDR:
         RxIndex = 0;
         if (FComPort->Connected()) purgePort();
+        endTransaction();
         return;
     case FERR_HARTDEVICE:
         AddLog(QStringLiteral("FAILURE"), QStringLiteral("Device Error: ") + FLastResponse.FirstByte);
@@ -645,15 +703,31 @@ void TCOMEngine::hartReplyHandler()
         ++FErrorCount;
         RxIndex = 0;
         purgePort();
-        Retry();
+        if (!Retry()) endTransaction();
         return;
     case FRERR_OK: {
+        const int size = HartReplyDataSize(FLastTXRXInfo.cmd);
+        // Data start two bytes after the response code; the checksum is the last byte.
+        const int carried = qMax(0, int(RxIndex) - 1 - (RxOffset + 2));
+        const int needed = replyDataNeeded(size);
+        if (carried < needed) {
+            // A reply without the data its command defines (response codes 5 and 6 can
+            // come alone): nothing is copied, so no zeros pass for readings.
+            AddLog(QStringLiteral("ERR"), QStringLiteral("Reply to command %1 carries %2 data byte(s) of %3; %4")
+                                              .arg(FLastTXRXInfo.cmd)
+                                              .arg(carried)
+                                              .arg(needed)
+                                              .arg(FLastResponse.FirstByte));
+            ++FErrorCount;
+            FLastTXRXInfo.FrameError = FRERR_SIZE;
+            closingSteps();
+            return;
+        }
         ++FRxCount;
         AddLog(QStringLiteral("ANALISYS"), QStringLiteral("Processing command (T/R): %1/%2, %3")
                                                .arg(FLastTXRXInfo.cmd)
                                                .arg(FLastTXRXInfo.cmd)
                                                .arg(FLastResponse.FirstByte));
-        const int size = HartReplyDataSize(FLastTXRXInfo.cmd);
         if (size < 0) AddLog(QStringLiteral("ERR"), QStringLiteral("UNKOWN Command!"));
         else copyReplyData(RxOffset + 2, size);
         closingSteps();
@@ -672,7 +746,7 @@ void TCOMEngine::fastReplyHandler()
             ++FErrorCount;
             RxIndex = 0;
             purgePort();
-            StopComTimer();
+            endTransaction(); // the state is left as it was
             return;
         }
         closingSteps();
@@ -684,14 +758,28 @@ void TCOMEngine::fastReplyHandler()
     RxOffset = 3;
     if (e == FRERR_OK && FLastTXRXInfo.cmd != FRequestInfo.cmd) e = FRERR_INVALIDFRAME;
     FLastTXRXInfo.FrameError = e;
-    AddLog(QStringLiteral("ACK"), FastAckDump(RxBuffer.data(), RxIndex));
+    logFrame(QStringLiteral("ACK"), RxBuffer.data(), RxIndex);
     const QString sizes = QStringLiteral(" -- Size (H/R): %1/%2").arg(lengthField).arg(int(RxIndex) - 5);
     if (e != FRERR_OK) {
         AddLog(QStringLiteral("FERR"), FrameErrorMessage(e) + sizes);
         ++FErrorCount;
         RxIndex = 0;
         purgePort();
-        Retry();
+        if (!Retry()) endTransaction();
+        return;
+    }
+    const int size = FastReplyDataSize(FLastTXRXInfo.cmd);
+    const int carried = int(RxIndex) - 2 - kFastReplyDataOffset;
+    const int needed = replyDataNeeded(size);
+    if (carried < needed) {
+        // A whole frame, but without the data its command defines: nothing is copied.
+        AddLog(QStringLiteral("FERR"), FrameErrorMessage(FRERR_SIZE) + sizes +
+                                           QStringLiteral(" -- command %1 needs %2 data byte(s)")
+                                               .arg(FLastTXRXInfo.cmd)
+                                               .arg(needed));
+        ++FErrorCount;
+        FLastTXRXInfo.FrameError = FRERR_SIZE;
+        closingSteps();
         return;
     }
     ++FRxCount;
@@ -699,7 +787,6 @@ void TCOMEngine::fastReplyHandler()
                                            .arg(FLastTXRXInfo.cmd)
                                            .arg(FLastTXRXInfo.cmd) +
                                            sizes);
-    const int size = FastReplyDataSize(FLastTXRXInfo.cmd);
     if (size < 0) AddLog(QStringLiteral("FERR"), QStringLiteral("UNKOWN Command!"));
     else copyReplyData(kFastReplyDataOffset, size);
     closingSteps();
@@ -710,17 +797,20 @@ void TCOMEngine::closingSteps()
     RxIndex = 0;
     purgePort();
     SetComState(rxst_IDLE);
+    endTransaction();
+}
+
+int TCOMEngine::replyDataNeeded(int tableSize) const
+{
+    // What the caller's record takes of the reply: the command's data, bounded by the record.
+    if (!LastPointer || tableSize <= 0) return 0;
+    return qMin(tableSize, LastPointerCapacity);
 }
 
 void TCOMEngine::copyReplyData(int from, int size)
 {
-    if (!LastPointer || size <= 0) return;
-    // Never more than the caller's record holds. Only data bytes are copied: a reply that
-    // carries fewer than its command defines leaves zeros, not its checksum, in the record.
-    const int checksumBytes = FProtokoll == prt_MODE3 ? 2 : 1;
-    const int carried = qMax(0, int(RxIndex) - checksumBytes - from);
-    const int n = qMin(size, LastPointerCapacity);
-    for (int i = 0; i < n; ++i) LastPointer[i] = i < carried ? RxBuffer[size_t(from + i)] : 0;
+    const int n = replyDataNeeded(size);
+    if (n > 0) std::memcpy(LastPointer, RxBuffer.data() + from, size_t(n));
 }
 
 void TCOMEngine::purgePort()

@@ -24,6 +24,11 @@ class TCOMEngine;
 class TTavix;
 class TIrDA;
 
+// Where the engine is within a transaction. It alone decides what a received byte, a
+// transmit-empty report or a timer expiry means: bytes count as a reply only while a
+// request is out (sending, waiting, receiving); at any other time they are dropped.
+enum class TLinkPhase : quint8 { Idle, Sending, Waiting, Receiving, SwitchingAdapter, Closing };
+
 using TComLogEvent = std::function<void(TCOMEngine* Sender, const QDateTime& f_Timestamp,
                                         const QString& f_ClassStr, const QString& f_MessageStr)>;
 using TComStateChangedEvent = std::function<void(TCOMEngine* Sender, TComState f_ComState)>;
@@ -78,6 +83,11 @@ public:
     quint32 HeartBeatInterval() const { return FHeartBeat.Interval; }
     void SetHeartBeatInterval(quint32 v) { FHeartBeat.Interval = v; }
     TIrDAAdapterType IrDAAdapterType = iratype_RS232;
+    // Quick replies: a reply is evaluated the moment its bytes form a whole frame with a
+    // good checksum, instead of after the byte gap. Off by default.
+    bool QuickReplies() const { return FQuickReplies; }
+    void SetQuickReplies(bool on) { FQuickReplies = on; }
+    TLinkPhase Phase() const { return FPhase; }
 
     const TTXRXInfo& LastTXRXInfo() const { return FLastTXRXInfo; }
     const THART_RESPONSE_STR& LastResponse() const { return FLastResponse; }
@@ -219,15 +229,21 @@ private:
     void appendRequest(quint8 byte) { appendRequest(&byte, 1); }
 
     void Transact(TTXRXInfo& f_device);
-    bool hartSend(TTXRXInfo& f_device);
-    bool fastSend(TTXRXInfo& f_device);
+    bool sendRequest(TTXRXInfo& f_device);
     bool Transmit();
-    void Retry();
+    bool Retry();
     void replyHandler();
     void hartReplyHandler();
     void fastReplyHandler();
     void closingSteps();
+    void endTransaction();
+    void setPhase(TLinkPhase p);
+    bool takesReplyBytes() const;
+    void dropStrayBytes(int count);
+    bool quickReplyComplete();
+    int replyDataNeeded(int tableSize) const;
     void copyReplyData(int from, int size);
+    void logFrame(const QString& classStr, const quint8* bytes, int count);
     void purgePort();
     int transactionBoundMs() const;
     qint64 lineTimeMs(int bytes) const;
@@ -286,7 +302,10 @@ private:
     // Beyond the record of the original design: what keeps every wait bounded and
     // late bytes out of records whose command has returned.
     TTXRXInfo FRequestInfo;          // the request as sent, for retry log entries and reply matching
-    bool FTransactionActive = false;
+    TLinkPhase FPhase = TLinkPhase::Idle;
+    bool FStrayLogged = false;       // stray bytes of this phase already logged
+    bool FRefusedCommand = false;    // the command being built came while another was out
+    bool FQuickReplies = false;
     int FRxTotalThisReply = 0;       // bytes seen for this reply, kept or not
     QTimer FTxWatchdog;              // a port that never reports its output drained
     TUserFeedback* FFeedback = &silentFeedback();

@@ -1,5 +1,6 @@
 #include "fastframe.h"
 
+#include "hartframe.h"
 #include "wire/crc16.h"
 
 namespace quentry {
@@ -34,9 +35,18 @@ TFrameError FastParseReply(const quint8* rx, int rxIndex, TTXRXInfo& r, int& len
     return FRERR_OK;
 }
 
+int FastCompleteFrame(const quint8* rx, int count)
+{
+    if (count < 3) return 0;
+    const int length = rx[1] << 8 | rx[2];
+    if (length < 1) return 0; // not even a status byte: leave it to the parser
+    const int end = length + 5;
+    if (end > count || CRC16(rx, 0, end) != 0) return 0;
+    return end;
+}
+
 QString FastAckDump(const quint8* bytes, int count)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     QString s;
     s.reserve(count * 3 + 6);
     for (int i = 0; i < count; ++i) {
@@ -44,8 +54,7 @@ QString FastAckDump(const quint8* bytes, int count)
         else if (i == 3) s += QLatin1String("] [");
         else if (i == 4) s += QLatin1String("] ");
         else s += QLatin1Char(' ');
-        s += QLatin1Char(kDigits[bytes[i] >> 4]);
-        s += QLatin1Char(kDigits[bytes[i] & 15]);
+        AppendHexByte(s, bytes[i]);
     }
     return s;
 }

@@ -14,6 +14,10 @@ QByteArray FastBuildRequest(quint8 cmd, const quint8* data, int count);
 // The reply data start at offset 4.
 TFrameError FastParseReply(const quint8* rx, int rxIndex, TTXRXInfo& reply, int& lengthField);
 
+// The length of the reply frame at the start of rx[0 .. count) (m + 5 bytes by its length
+// field m), when that many bytes are there and their CRC holds; 0 otherwise.
+int FastCompleteFrame(const quint8* rx, int count);
+
 // "[B0 B1 B2] [B3] B4 B5 ...": header, status byte, data.
 QString FastAckDump(const quint8* bytes, int count);
 

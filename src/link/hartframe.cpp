@@ -102,6 +102,29 @@ TFrameError HartParseReply(const quint8* rx, int rxIndex, TTXRXInfo& r, int& rxO
     return FRERR_OK;
 }
 
+int HartCompleteFrame(const quint8* rx, int count)
+{
+    // The same delimiter search as the parser: at least two 0xFF, then the first other byte.
+    int delimiter = -1;
+    for (int i = 1; i <= count - 2; ++i) {
+        if (rx[i - 1] == 0xFF && rx[i] == 0xFF && rx[i + 1] != 0xFF) {
+            delimiter = i + 1;
+            break;
+        }
+    }
+    if (delimiter < 0) return 0;
+    const int addressBytes = (rx[delimiter] & 0x80) ? 5 : 1;
+    const int byteCountAt = delimiter + addressBytes + 2;
+    if (byteCountAt >= count) return 0;
+    const int byteCount = rx[byteCountAt];
+    if (byteCount < 2) return 0; // no room for response code and status: leave it to the parser
+    const int end = byteCountAt + 1 + byteCount + 1;
+    if (end > count) return 0;
+    quint8 x = 0;
+    for (int i = delimiter; i < end; ++i) x ^= rx[i];
+    return x == 0 ? end : 0;
+}
+
 bool HartDecodeResponse(quint16 apiError, THART_RESPONSE_STR& texts)
 {
     const quint8 response = quint8(apiError >> 8);
@@ -128,15 +151,20 @@ bool HartDecodeResponse(quint16 apiError, THART_RESPONSE_STR& texts)
     return refused;
 }
 
-QString HexDump(const quint8* bytes, int count)
+void AppendHexByte(QString& text, quint8 byte)
 {
     static const char kDigits[] = "0123456789ABCDEF";
-    QString s(count * 3, Qt::Uninitialized);
-    QChar* out = s.data();
+    text += QLatin1Char(kDigits[byte >> 4]);
+    text += QLatin1Char(kDigits[byte & 15]);
+}
+
+QString HexDump(const quint8* bytes, int count)
+{
+    QString s;
+    s.reserve(count * 3);
     for (int i = 0; i < count; ++i) {
-        *out++ = QLatin1Char(kDigits[bytes[i] >> 4]);
-        *out++ = QLatin1Char(kDigits[bytes[i] & 15]);
-        *out++ = QLatin1Char(' ');
+        AppendHexByte(s, bytes[i]);
+        s += QLatin1Char(' ');
     }
     return s;
 }

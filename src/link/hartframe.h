@@ -16,10 +16,17 @@ QByteArray HartBuildRequest(const TTXRXInfo& device, const quint8* data, int cou
 // rxOffset is the position of the response code; the data follow two bytes later.
 TFrameError HartParseReply(const quint8* rx, int rxIndex, TTXRXInfo& reply, int& rxOffset);
 
+// The length of rx[0 .. count) up to the checksum of the first whole reply frame in it
+// (preambles, delimiter, address, command, byte count, byte count bytes, checksum), when
+// that frame is complete and its checksum holds; 0 otherwise (not yet whole, or broken).
+int HartCompleteFrame(const quint8* rx, int count);
+
 // Fills both texts from ApiError; true when the response code refuses the command.
 bool HartDecodeResponse(quint16 apiError, THART_RESPONSE_STR& texts);
 
 // "XX " for every byte, in order.
 QString HexDump(const quint8* bytes, int count);
+// The two upper-case hexadecimal digits of a byte, appended; every dump is made of these.
+void AppendHexByte(QString& text, quint8 byte);
 
 } // namespace quentry

@@ -4,13 +4,16 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#endif
 
 namespace quentry {
 namespace {
 
 // After the modelled line time, the driver may still hold bytes (a slow USB bridge);
-// keep checking for at most this long before reporting the line empty anyway.
-constexpr int kDrainGraceMs = 2000;
+// keep checking for at most kTxDrainGraceMs before reporting the line empty anyway.
+constexpr int kDrainGraceMs = kTxDrainGraceMs;
 
 QSerialPort::Parity toQt(TParity p)
 {
@@ -55,6 +58,7 @@ bool TQtSerialPort::Open()
     }
     setErrorString({});
     ApplySettings();
+    FHasCounters = readLineCounters(FCounters);
     notifyAfterOpen();
     return true;
 }
@@ -137,8 +141,38 @@ void TQtSerialPort::SetRTS(bool on)
 
 void TQtSerialPort::AbortAllAsync() { cancelDrain(); }
 
+bool TQtSerialPort::readLineCounters(TLineCounters& c) const
+{
+#if defined(Q_OS_LINUX) && defined(TIOCGICOUNT)
+    // QSerialPort reports no parity, framing, overrun or break errors; the driver counts them.
+    serial_icounter_struct ic{};
+    if (!FPort.isOpen() || ::ioctl(int(FPort.handle()), TIOCGICOUNT, &ic) != 0) return false;
+    c.frame = quint32(ic.frame);
+    c.parity = quint32(ic.parity);
+    c.overrun = quint32(ic.overrun);
+    c.brk = quint32(ic.brk);
+    c.bufOverrun = quint32(ic.buf_overrun);
+    return true;
+#else
+    Q_UNUSED(c);
+    return false;
+#endif
+}
+
+void TQtSerialPort::checkLineCounters()
+{
+    // A port without counters (a pseudo-terminal) reports nothing rather than a guess.
+    if (!FHasCounters) return;
+    TLineCounters now;
+    if (!readLineCounters(now)) return;
+    const TLineErrors e = LineErrorsBetween(FCounters, now);
+    FCounters = now;
+    if (e) notifyError(e);
+}
+
 void TQtSerialPort::onReadyRead()
 {
+    checkLineCounters();
     const qint64 n = FPort.bytesAvailable();
     if (n > 0) notifyRxChar(int(qMin<qint64>(n, 1 << 30)));
 }

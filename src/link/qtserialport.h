@@ -37,12 +37,16 @@ private:
     qint64 lineTimeUs(qint64 bytes) const;
     qint64 kernelOutputQueue() const;
     void cancelDrain();
+    bool readLineCounters(TLineCounters& c) const;
+    void checkLineCounters();
 
     QSerialPort FPort;
     QTimer FDrainTimer;
     QDeadlineTimer FDrainGiveUp;
     bool FDrainPending = false;
     bool FOpening = false;
+    bool FHasCounters = false;
+    TLineCounters FCounters;
 };
 
 } // namespace quentry

@@ -56,3 +56,19 @@ void CopyPortSettings(const TSerialPort& from, TSerialPort& to, bool withFlowCho
 }
 
 } // namespace quentry
+
+namespace quentry {
+
+TLineErrors LineErrorsBetween(const TLineCounters& before, const TLineCounters& after)
+{
+    // Counters only grow; one that went down was reset by the driver and says nothing.
+    TLineErrors e = 0;
+    if (after.frame > before.frame) e |= le_Framing;
+    if (after.parity > before.parity) e |= le_Parity;
+    if (after.overrun > before.overrun) e |= le_Overrun;
+    if (after.brk > before.brk) e |= le_Break;
+    if (after.bufOverrun > before.bufOverrun) e |= le_RxOverrun;
+    return e;
+}
+
+} // namespace quentry

@@ -26,6 +26,20 @@ enum TLineError : quint16 {
 };
 using TLineErrors = quint16;
 
+// How long a port keeps checking for a slow driver to drain, after the modelled line
+// time, before it reports the line empty anyway. Whoever waits for that report must wait
+// longer than this.
+constexpr int kTxDrainGraceMs = 2000;
+
+// The line-error counters a driver keeps (where it keeps any).
+struct TLineCounters
+{
+    quint32 frame = 0, parity = 0, overrun = 0, brk = 0, bufOverrun = 0;
+};
+
+// The errors whose counters went up between two readings.
+TLineErrors LineErrorsBetween(const TLineCounters& before, const TLineCounters& after);
+
 struct TSerialSettings
 {
     QString portName = QStringLiteral("COM1");

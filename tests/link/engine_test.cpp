@@ -11,12 +11,14 @@ using namespace quentry::test;
 
 namespace {
 
-// Reply to a short-frame command 0 at polling address 2 with a 16-byte identity.
-QByteArray identityReply(quint8 address = 2, quint8 response = 0, quint8 status = 0)
+// Reply to a short-frame command 0 at polling address 2 with a 16-byte identity (or
+// without data).
+QByteArray identityReply(quint8 address = 2, quint8 response = 0, quint8 status = 0, bool withData = true)
 {
     QByteArray body = bytes("06");
-    body.append(char(0x80 | address)).append(char(0)).append(char(18)).append(char(response)).append(char(status));
-    body.append(bytes("FE 26 41 05 05 01 02 03 00 12 34 56 05 06 01 00"));
+    const char count = withData ? 18 : 2;
+    body.append(char(0x80 | address)).append(char(0)).append(count).append(char(response)).append(char(status));
+    if (withData) body.append(bytes("FE 26 41 05 05 01 02 03 00 12 34 56 05 06 01 00"));
     return hartReply(5, body);
 }
 
@@ -221,9 +223,13 @@ TEST_F(EngineTest, ErrorPathsByReply)
         {"other polling address", identityReply(3), FRERR_SADDR, 1, 0, false},
         {"write protect", identityReply(2, 7), FERR_HARTDEVICE, 1, 1, false},
         {"busy", identityReply(2, 32), FERR_HARTDEVICE, 1, 1, false},
-        {"too few data bytes: accepted", identityReply(2, 5), FRERR_OK, 1, 0, true},
-        {"device-specific error: accepted", identityReply(2, 6), FRERR_OK, 1, 0, true},
-        {"communication error bit: accepted", identityReply(2, 0x82), FRERR_OK, 1, 0, true},
+        {"too few data bytes, with data: accepted", identityReply(2, 5), FRERR_OK, 1, 0, true},
+        {"device-specific error, with data: accepted", identityReply(2, 6), FRERR_OK, 1, 0, true},
+        // No data where the command defines some: an error, never zeros passed off as data.
+        {"too few data bytes, alone", identityReply(2, 5, 0, false), FRERR_SIZE, 1, 1, false},
+        {"device-specific error, alone", identityReply(2, 6, 0, false), FRERR_SIZE, 1, 1, false},
+        // Bit 7: our request reached the transmitter garbled; a failed frame, sent again.
+        {"communication error bit", identityReply(2, 0x88), FRERR_NOFRAME, 3, 3, false},
         {"garbage every time", bytes("01 02 03"), FRERR_NOFRAME, 3, 3, false},
     };
     for (const Case& c : cases) {
@@ -253,6 +259,46 @@ TEST_F(EngineTest, ErrorPathsByReply)
     THART_UniqueID id;
     engine->HART_RdUniqueID(d, id);
     EXPECT_TRUE(log.contains("FAILURE|Device Error: Response Code: IN WRITE-PROTECT MODE."));
+    EXPECT_EQ(engine->ComState(), rxst_IDLE);
+}
+
+TEST_F(EngineTest, GarbledRequestReplyIsRetriedThenTheGoodReplyCounts)
+{
+    open(prt_HART);
+    quickTimes();
+    int sends = 0;
+    port->responder = [&sends](TFakeSerialPort& p, const QByteArray&) {
+        p.deliver(++sends == 1 ? identityReply(2, 0x88, 0, false) : identityReply(), 2);
+    };
+    TTXRXInfo d = polled(2);
+    THART_UniqueID id;
+    engine->HART_RdUniqueID(d, id);
+    EXPECT_EQ(d.FrameError, FRERR_OK);
+    EXPECT_EQ(sends, 2);
+    EXPECT_EQ(id.FactoryID, 0x26);
+    EXPECT_TRUE(log.contains("ANALISYS|Received Frame Error! COM. ERRORS:[CHK ERR] "));
+    EXPECT_TRUE(log.contains("RETRY|Retry:1/5 Sending Command: 0 to Device:2"));
+}
+
+TEST_F(EngineTest, DatalessReplyToAParameterReadIsAnError)
+{
+    open(prt_HART);
+    quickTimes();
+    // Command 131 answered with response code 5 and no data.
+    port->responder = [](TFakeSerialPort& p, const QByteArray&) {
+        p.deliver(hartReply(5, bytes("06 82 83 02 05 00")), 2);
+    };
+    TTXRXInfo d = polled(2);
+    THART_RdWrParam param;
+    std::memset(&param, 0x55, sizeof param);
+    param.pnum = 34;
+    engine->HART_RdParam(d, param);
+    EXPECT_EQ(d.FrameError, FRERR_SIZE);
+    EXPECT_EQ(param.dim, 0x55) << "nothing copied";
+    EXPECT_EQ(engine->RxCount(), 0u);
+    EXPECT_EQ(engine->ErrorCount(), 1u);
+    EXPECT_TRUE(log.contains("ERR|Reply to command 131 carries 0 data byte(s) of 11; "
+                             "Response Code: TOO FEW DATA BYTES RECEIVED."));
     EXPECT_EQ(engine->ComState(), rxst_IDLE);
 }
 
@@ -326,7 +372,7 @@ TEST_F(EngineTest, PortFaultsEndTheTransactionInsteadOfHanging)
     };
     const Case cases[] = {
         {"write refused", [](TFakeSerialPort& p) { p.setFailWrite(true); }, 100},
-        {"output never drains", [](TFakeSerialPort& p) { p.setTxEmptyDelay(-1); }, 2500},
+        {"output never drains", [](TFakeSerialPort& p) { p.setTxEmptyDelay(-1); }, 3200},
         {"cable pulled after the request",
          [](TFakeSerialPort& p) {
              p.responder = [](TFakeSerialPort& q, const QByteArray&) {

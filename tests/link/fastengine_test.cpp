@@ -144,7 +144,7 @@ TEST_F(EngineTest, HeartBeatPollsTheIrDALinkOnceASecond)
     EXPECT_EQ(port->writes().size(), 3u) << "switched off";
 }
 
-TEST_F(EngineTest, ShortReplyLeavesZerosNotItsChecksumInTheRecord)
+TEST_F(EngineTest, ReplyWithoutItsDataIsASizeErrorAndCopiesNothing)
 {
     open(prt_MODE3);
     quickTimes();
@@ -153,8 +153,11 @@ TEST_F(EngineTest, ShortReplyLeavesZerosNotItsChecksumInTheRecord)
     THART_RdWrParam param;
     std::memset(&param, 0x55, sizeof param);
     engine->FAST_RDPTAB(d, param);
-    ASSERT_EQ(d.FrameError, FRERR_OK); // the status byte is the caller's to judge
+    EXPECT_EQ(d.FrameError, FRERR_SIZE);
     EXPECT_EQ(d.ApiError, 7);
-    const quint8 zeros[sizeof param] = {};
-    EXPECT_EQ(std::memcmp(&param, zeros, sizeof param), 0);
+    EXPECT_EQ(engine->TxCount(), 1u) << "a whole frame: not sent again";
+    EXPECT_EQ(engine->ErrorCount(), 1u);
+    EXPECT_TRUE(log.contains("FERR|INVALID SIZE -- Size (H/R): 1/1 -- command 3 needs 11 data byte(s)"));
+    const QByteArray untouched(sizeof param, char(0x55));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&param), sizeof param), untouched);
 }
