@@ -55,13 +55,17 @@ void TLOGGEREngine::deliver(const THART_PAS_LOG_Row& row)
 
 void TLOGGEREngine::endRead(bool closeLogger)
 {
-    if (!FActive) return; // every read ends once
+    // Every read ends once, also when the device is detached during the closing
+    // transaction (the engine runs events while it waits).
+    if (!FActive || FEnding) return;
+    FEnding = true;
     if (closeLogger && FOstraDevice) {
         THART_PAS_LOG_OpenClose close;
         close.mode = kClose;
         FOstraDevice->Log_OpenClose(last_device, close);
     }
     FActive = false;
+    FEnding = false;
     FLoopEnabled = false;
     TimerLogRead.stop();
     if (OnFinish) OnFinish(this);
@@ -94,6 +98,11 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
     FLoopEnabled = false;
     previous_DBReadFailedCount = 0;
     FHaveFirstRow = false;
+    FSkipped = 0;
+    FLoggerRefusedRow = false;
+    FJumpSeen = 0;
+    FStalls = 0;
+    FFurthestPos = -1;
     FPageCheckFailures = 0;
     FAllPagesRead = false;
     if (pagemode) {
@@ -109,6 +118,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
     THART_PAS_LOG_OpenClose open;
     open.mode = kOpen;
     const TFrameError e = FOstraDevice->Log_OpenClose(last_device, open);
+    if (!FActive) return TStart::Failed; // detached during the open
     if (e != FRERR_OK) {
         // Without an open logger there is nothing to read; say why and end the read.
         message(QStringLiteral("LOG_OPEN"),
@@ -130,19 +140,29 @@ void TLOGGEREngine::InitReadByRecord()
     seek.Whence = 0;
     seek.Offset = 0;
     FOstraDevice->Log_Seek(last_device, seek);
+    if (!FActive) return; // detached during the seek
 
     Flast_log_RdRecord = THART_PAS_LOG_RdRecord();
     Flast_log_RdRecord.mode = kReadCurrent;
     const TFrameError e = FOstraDevice->Log_RdRecord(last_device, Flast_log_RdRecord);
     if (!FActive) return; // detached during the read
     if (linkLost(e)) return;
-    const bool delivered = e == FRERR_OK && Flast_log_RdRecord.lstat.errorcode == 0;
+    const quint8 code = e == FRERR_OK ? Flast_log_RdRecord.lstat.errorcode : quint8(0xFF);
+    if (code == kLoggerReadError && Flast_log_RdRecord.lstat.total == 0) {
+        // An empty logger has no row to read: nothing is missing.
+        FTotalRecordCount = 0;
+        endRead(true);
+        return;
+    }
+    const bool delivered = code == 0;
     if (delivered) {
         FTotalRecordCount = Flast_log_RdRecord.lstat.total;
         FFilePointerPos = Flast_log_RdRecord.lstat.pos;
+        FFurthestPos = FFilePointerPos;
         last_BDIndex = Flast_log_RdRecord.row.index;
         FHaveFirstRow = true;
         deliver(Flast_log_RdRecord.row);
+        if (!FActive) return;
     }
     // A first read that did not deliver says nothing about the logger's size: keep reading.
     if (!delivered || Flast_log_RdRecord.lstat.total > 1) {
@@ -174,12 +194,20 @@ void TLOGGEREngine::ReadLoopByRecord()
     if (previous_DBReadFailed) {
         if (previous_DBReadFailedCount >= kMaxRereads) {
             message(QStringLiteral("LOG_REPEAT"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
+            // The row under the pointer is given up on; the read moves past it. Only a row
+            // the logger itself refused is known to be passed over: after failed
+            // transactions a jump is still checked by seeking back.
+            if (FLoggerRefusedRow) ++FSkipped;
+            previous_DBReadFailedCount = 0;
             if (atTop) {
-                endRead(true); // no row after the newest to move on to
+                // No row after the newest to move on to: the newest is the one missing.
+                FSkipped = qMax(FSkipped, 1);
+                FLostRecordCount += FSkipped;
+                if (FHaveFirstRow) reportLost(quint16(last_BDIndex + 1), quint16(last_BDIndex + FSkipped));
+                endRead(true);
                 return;
             }
             mode = kReadNext;
-            previous_DBReadFailedCount = 0;
         } else {
             mode = kReadCurrent;
             ++previous_DBReadFailedCount;
@@ -189,11 +217,14 @@ void TLOGGEREngine::ReadLoopByRecord()
     const TFrameError e = FOstraDevice->Log_RdRecord(last_device, Flast_log_RdRecord);
     if (!FActive) return;
     if (linkLost(e)) return;
+    FLoggerRefusedRow = e == FRERR_OK && Flast_log_RdRecord.lstat.errorcode != 0;
     if (e != FRERR_OK) {
         previous_DBReadFailed = true;
         message(QStringLiteral("LOG_RETRY"), QStringLiteral("Reread: %1").arg(int(last_BDIndex) + 1));
         return;
     }
+    noteLoggerAnswer();
+    if (!FActive) return;
     const quint8 code = Flast_log_RdRecord.lstat.errorcode;
     if (code == 0) {
         ReadLoopByRecord_OK();
@@ -202,28 +233,73 @@ void TLOGGEREngine::ReadLoopByRecord()
         message(QStringLiteral("LOG_RDERROR"), QStringLiteral("Last Index: %1").arg(last_BDIndex));
         previous_DBReadFailed = true;
     } else {
-        ++FLostRecordCount;
         previous_DBReadFailed = true;
         message(QStringLiteral("FRAME"), QStringLiteral("FRAME ERROR, Last Index: %1").arg(last_BDIndex));
     }
+}
+
+// A logger that keeps answering without ever moving past the furthest position it has
+// reported is not going to deliver more; the read ends rather than spin.
+void TLOGGEREngine::noteLoggerAnswer()
+{
+    const int pos = Flast_log_RdRecord.lstat.pos;
+    if (pos > FFurthestPos) {
+        FFurthestPos = pos;
+        FStalls = 0;
+        return;
+    }
+    if (++FStalls < kMaxStalls) return;
+    message(QStringLiteral("LOG_ABORT"),
+            QStringLiteral("The logger does not move on past position %1; reading stopped.").arg(FFurthestPos));
+    endRead(true);
+}
+
+void TLOGGEREngine::reportLost(quint16 first, quint16 last)
+{
+    message(QStringLiteral("LOG_LOST"), first == last ? QStringLiteral("Record lost: index %1").arg(first)
+                                                      : QStringLiteral("Records lost: index %1 - %2").arg(first).arg(last));
+}
+
+// Delivers the row just read; `lost` rows before it will never be delivered.
+void TLOGGEREngine::acceptRow(int lost)
+{
+    FLostRecordCount += lost;
+    FTotalRecordCount = Flast_log_RdRecord.lstat.total;
+    FFilePointerPos = Flast_log_RdRecord.lstat.pos;
+    last_BDIndex = Flast_log_RdRecord.row.index;
+    FHaveFirstRow = true;
+    FSkipped = 0;
+    FJumpSeen = 0;
+    FStalls = 0;
+    previous_DBReadFailed = false;
+    previous_DBReadFailedCount = 0;
+    deliver(Flast_log_RdRecord.row);
 }
 
 void TLOGGEREngine::ReadLoopByRecord_OK()
 {
     const quint16 next = Flast_log_RdRecord.row.index;
     const int step = indexStep(last_BDIndex, next);
-    if (!FHaveFirstRow || step == 1) {
-        // The next row (after index 65535 comes 0), or the first one of a read whose
-        // opening read failed.
-        FTotalRecordCount = Flast_log_RdRecord.lstat.total;
-        FFilePointerPos = Flast_log_RdRecord.lstat.pos;
-        last_BDIndex = next;
-        FHaveFirstRow = true;
-        deliver(Flast_log_RdRecord.row);
-        previous_DBReadFailed = false;
-        previous_DBReadFailedCount = 0;
+    if (!FHaveFirstRow) {
+        // The first row of a read whose opening reads failed; rows given up on before it
+        // cannot be named.
+        acceptRow(FSkipped);
+    } else if (step == 1) {
+        // The next row (after index 65535 comes 0).
+        acceptRow(0);
     } else if (step > 1 && step < 0x8000) {
-        // Rows were skipped: step back and read again.
+        // Rows seem to be skipped. Rows given up on account for the jump; otherwise step
+        // back and read again, until the same jump has been seen often enough to say the
+        // logger itself has no row with the indexes between.
+        if (FJumpTarget != next) {
+            FJumpTarget = next;
+            FJumpSeen = 0;
+        }
+        if (step - 1 <= FSkipped || ++FJumpSeen >= kJumpSightings) {
+            reportLost(quint16(last_BDIndex + 1), quint16(next - 1));
+            acceptRow(step - 1);
+            return;
+        }
         message(QStringLiteral("LOG_INDEX"), QStringLiteral("NEW / LAST Index: %1 - %2").arg(next).arg(last_BDIndex));
         THART_PAS_LOG_Seek seek;
         seek.Whence = 2;
@@ -231,9 +307,15 @@ void TLOGGEREngine::ReadLoopByRecord_OK()
         FOstraDevice->Log_Seek(last_device, seek);
         previous_DBReadFailed = true;
         Flast_log_RdRecord.lstat.TOF = false; // the seek moved the logger back
+    } else if (Flast_log_RdRecord.lstat.pos > FFilePointerPos) {
+        // A row further on in the logger whose index is not above the last: the logger's
+        // numbering went back. Read on from it rather than drop the rest of the logger.
+        message(QStringLiteral("LOG_INDEX"),
+                QStringLiteral("Index went back: NEW / LAST Index: %1 - %2; reading on from %1").arg(next).arg(last_BDIndex));
+        acceptRow(0);
     } else {
+        // A row already delivered (read again, or the pointer went back): read on.
         previous_DBReadFailed = false;
-        message(QStringLiteral("LOG_LOST"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
     }
 }
 
