@@ -37,7 +37,7 @@ void TLOGGEREngine::SetOstraDevice(TOstraDevice* device)
     if (!device && FActive) {
         // Detached under a running read (the program is closing): no more traffic.
         FOstraDevice = nullptr;
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return;
     }
     FOstraDevice = device;
@@ -53,7 +53,7 @@ void TLOGGEREngine::deliver(const THART_PAS_LOG_Row& row)
     if (OnRdLogger) OnRdLogger(this, row);
 }
 
-void TLOGGEREngine::endRead(bool closeLogger)
+void TLOGGEREngine::endRead(bool closeLogger, TReadEnd how)
 {
     // Every read ends once, also when the device is detached during the closing
     // transaction (the engine runs events while it waits).
@@ -66,6 +66,7 @@ void TLOGGEREngine::endRead(bool closeLogger)
     }
     FActive = false;
     FEnding = false;
+    FEnd = how;
     FLoopEnabled = false;
     TimerLogRead.stop();
     if (OnFinish) OnFinish(this);
@@ -76,12 +77,12 @@ bool TLOGGEREngine::linkLost(TFrameError e)
 {
     if (e == FERR_ADAPTERABORT) {
         message(QStringLiteral("LOG_ABORT"), QStringLiteral("Communication adapter lost; reading stopped."));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return true;
     }
     if (e == FERR_INTERFACE) {
         message(QStringLiteral("LOG_ABORT"), QStringLiteral("No open port; reading stopped."));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return true;
     }
     return false;
@@ -91,6 +92,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
 {
     log_pagemode = pagemode;
     FActive = true;
+    FEnd = TReadEnd::None;
     FLostRecordCount = 0;
     LoggerReadErrorCount = 0;
     last_BDIndex = 65535;
@@ -111,7 +113,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
     }
     if (!FOstraDevice) {
         message(QStringLiteral("LOG_OPEN"), QStringLiteral("No device to read from."));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return TStart::Failed;
     }
     last_device = FOstraDevice->BuildTTXRXInfo(FTestedDevice.UniqueID);
@@ -123,7 +125,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
         // Without an open logger there is nothing to read; say why and end the read.
         message(QStringLiteral("LOG_OPEN"),
                 QStringLiteral("Logger could not be opened: %1").arg(FrameErrorMessage(e)));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return TStart::Failed;
     }
     return TStart::Open;
@@ -151,7 +153,7 @@ void TLOGGEREngine::InitReadByRecord()
     if (code == kLoggerReadError && Flast_log_RdRecord.lstat.total == 0) {
         // An empty logger has no row to read: nothing is missing.
         FTotalRecordCount = 0;
-        endRead(true);
+        endRead(true, TReadEnd::Completed);
         return;
     }
     const bool delivered = code == 0;
@@ -169,7 +171,7 @@ void TLOGGEREngine::InitReadByRecord()
         FLoopEnabled = true;
         TimerLogRead.start();
     } else {
-        endRead(true);
+        endRead(true, TReadEnd::Completed);
         return;
     }
     // The current row is read again when the first read did not deliver it.
@@ -180,14 +182,14 @@ void TLOGGEREngine::ReadLoopByRecord()
 {
     if (!FActive) return;
     if (!FOstraDevice) {
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return;
     }
     // The top of the logger is reached once its newest row has been read: a read that
     // failed there (a READERROR moves the pointer on) has not read it yet.
     const bool atTop = Flast_log_RdRecord.lstat.TOF;
     if (!FLoopEnabled || (atTop && !previous_DBReadFailed)) {
-        endRead(true);
+        endRead(true, atTop && !previous_DBReadFailed ? TReadEnd::Completed : TReadEnd::Stopped);
         return;
     }
     quint8 mode = kReadNext;
@@ -204,7 +206,7 @@ void TLOGGEREngine::ReadLoopByRecord()
                 FSkipped = qMax(FSkipped, 1);
                 FLostRecordCount += FSkipped;
                 if (FHaveFirstRow) reportLost(quint16(last_BDIndex + 1), quint16(last_BDIndex + FSkipped));
-                endRead(true);
+                endRead(true, TReadEnd::Completed);
                 return;
             }
             mode = kReadNext;
@@ -251,7 +253,7 @@ void TLOGGEREngine::noteLoggerAnswer()
     if (++FStalls < kMaxStalls) return;
     message(QStringLiteral("LOG_ABORT"),
             QStringLiteral("The logger does not move on past position %1; reading stopped.").arg(FFurthestPos));
-    endRead(true);
+    endRead(true, TReadEnd::Aborted);
 }
 
 void TLOGGEREngine::reportLost(quint16 first, quint16 last)
@@ -343,7 +345,7 @@ bool TLOGGEREngine::readLayout()
     if (e != FRERR_OK) {
         message(QStringLiteral("LOG_LAYOUT"),
                 QStringLiteral("Logger layout could not be read: %1").arg(FrameErrorMessage(e)));
-        endRead(true);
+        endRead(true, TReadEnd::Aborted);
         return false;
     }
     const int pages = last_log_RdLFData.totalpagecount;
@@ -351,7 +353,7 @@ bool TLOGGEREngine::readLayout()
         message(QStringLiteral("LOG_LAYOUT"), QStringLiteral("Logger layout makes no sense: page %1 of %2.")
                                                   .arg(last_log_RdLFData.page)
                                                   .arg(pages));
-        endRead(true);
+        endRead(true, TReadEnd::Aborted);
         return false;
     }
     const int current = rowsOnPage(last_log_RdLFData.page);
@@ -374,7 +376,7 @@ bool TLOGGEREngine::startPageRead()
     if (commonStart(1) != TStart::Open) return false;
     if (!readLayout()) return false;
     if (FTotalRecordCount == 0) {
-        endRead(true); // an empty logger
+        endRead(true, TReadEnd::Completed); // an empty logger
         return false;
     }
     FLoopEnabled = true;
@@ -399,11 +401,11 @@ void TLOGGEREngine::pageStep()
 {
     if (!FActive) return;
     if (!FOstraDevice) {
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return;
     }
     if (!FLoopEnabled || FAllPagesRead) {
-        endRead(true);
+        endRead(true, FAllPagesRead ? TReadEnd::Completed : TReadEnd::Stopped);
         return;
     }
     const int pages = last_log_RdLFData.totalpagecount;
@@ -411,7 +413,7 @@ void TLOGGEREngine::pageStep()
     const int rows = rowsOnPage(page);
     const bool lastPage = page == last_log_RdLFData.page; // the page being written comes last
     if (lastPage && rows == 0) {
-        endRead(true); // nothing written on it yet
+        endRead(true, TReadEnd::Completed); // nothing written on it yet
         return;
     }
 

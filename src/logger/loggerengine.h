@@ -21,6 +21,10 @@ using TRdLoggerEvent = std::function<void(TLOGGEREngine* Sender, const THART_PAS
 using TMessageEvent = std::function<void(TLOGGEREngine* Sender, const QString& classstr, const QString& str)>;
 using TFinishEvent = std::function<void(TLOGGEREngine* Sender)>;
 
+// How the last read ended: to the end of the logger, stopped by its owner, or cut short
+// (line or adapter lost, logger not opened or not moving on, device detached).
+enum class TReadEnd { None, Completed, Stopped, Aborted };
+
 class TLOGGEREngine : public QObject
 {
     Q_OBJECT
@@ -46,6 +50,7 @@ public:
     void SetTestedDevice(const TTestedDevice& d) { FTestedDevice = d; }
     bool LoopEnabled() const { return FLoopEnabled; }
     bool Active() const { return FActive; }
+    TReadEnd ReadEnd() const { return FEnd; }
     quint16 LastReadedPage() const { return FLastReadedPage; }
     // Rows the read did not deliver: missing indexes, rows given up on, rows left out of pages.
     int LostRecordCount() const { return FLostRecordCount; }
@@ -78,7 +83,7 @@ private:
     bool readLayout();
     bool startPageRead();
     void pageStep();
-    void endRead(bool closeLogger);
+    void endRead(bool closeLogger, TReadEnd how);
     void acceptRow(int lost);
     void reportLost(quint16 first, quint16 last);
     void noteLoggerAnswer();
@@ -109,6 +114,7 @@ private:
     quint16 FTotalRecordCount = 0;
     quint16 FFilePointerPos = 0;
 
+    TReadEnd FEnd = TReadEnd::None;
     bool FEnding = false;           // the closing transaction of a read is under way
     bool FHaveFirstRow = false;     // record mode: a row has been delivered, so indexes can be checked
     int FSkipped = 0;               // record mode: rows given up on since the last delivered one

@@ -172,6 +172,7 @@ TEST_F(ReaderTest, PersistentDefectsEndAndAreCounted)
         EXPECT_TRUE(said.filter("LOG_ABORT").isEmpty());
         if (c.table.empty()) EXPECT_TRUE(said.isEmpty()) << qPrintable(said.join('\n'));
         EXPECT_EQ(ends, 1);
+        EXPECT_EQ(r.ReadEnd(), TReadEnd::Completed);
         EXPECT_EQ(d.calls.back(), QString("close"));
         EXPECT_LT(d.count("read"), 12 * int(c.table.size()) + 2);
     }
@@ -186,6 +187,7 @@ TEST_F(ReaderTest, ALoggerThatDoesNotMoveOnEndsTheRead)
     EXPECT_EQ(finished, 1);
     EXPECT_EQ(device.count("read"), 1 + TLOGGEREngine::kMaxStalls);
     EXPECT_EQ(messages.filter("LOG_ABORT").size(), 1);
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Aborted);
     EXPECT_EQ(device.calls.back(), QString("close"));
 }
 
@@ -218,7 +220,9 @@ TEST_F(ReaderTest, DetachDuringAnyTransactionEndsTheReadOnce)
             else r.InitReadByRecord();
             ASSERT_TRUE(WaitUntil([&] { return !r.Active(); }, 5000));
             EXPECT_EQ(ends, 1);
-            if (callsAtDetach == 0) break; // the read ended before call `at`: every call was tried
+            if (callsAtDetach == 0) break;
+            // Detached in the closing transaction, the read had already come to its end.
+            if (d.calls.back() != "close") EXPECT_EQ(r.ReadEnd(), TReadEnd::Aborted); // the read ended before call `at`: every call was tried
             EXPECT_EQ(d.calls.size(), callsAtDetach);
         }
     }
@@ -286,6 +290,7 @@ TEST_F(ReaderTest, LostLineEndsARecordRead)
     EXPECT_EQ(indexes, (std::vector<quint16>{1, 2}));
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(messages.contains("LOG_ABORT|No open port; reading stopped."));
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Aborted);
     EXPECT_EQ(device.count("close"), 0);
 }
 
@@ -298,6 +303,7 @@ TEST_F(ReaderTest, PagesOfALoggerThatHasNotWrapped)
     EXPECT_EQ(positions, range(0, 16));
     EXPECT_EQ(reader.TotalRecordCount(), 16);
     EXPECT_EQ(finished, 1);
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Completed);
     EXPECT_EQ(device.calls.back(), QString("close"));
 
     // The same with the timer.
@@ -408,6 +414,7 @@ TEST_F(ReaderTest, StopAndDetach)
     reader.AssyReadByPage();
     EXPECT_EQ(indexes.size(), 12u); // the page in hand is finished
     EXPECT_EQ(finished, 1);
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Stopped);
     EXPECT_EQ(device.calls.back(), QString("close"));
 
     // Detaching the device under a running read ends it without another call.
