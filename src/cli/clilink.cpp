@@ -109,18 +109,48 @@ bool TCliLink::open(QString& error)
     return true;
 }
 
+QString TCliLink::identityText() const
+{
+    const THART_PAS_UniqueID& id = access.DeviceUniqueID;
+    return QStringLiteral("the device at polling address %1 (manufacturer %2, device type %3, device id %4)")
+        .arg(detection.PollingAddress)
+        .arg(id.FactoryID)
+        .arg(id.DeviceTypeID)
+        .arg(id.DeviceID);
+}
+
 bool TCliLink::detect(QString& error)
 {
-    switch (detection.Detect(engine.Protokoll())) {
+    if (FOptions.address) detection.FixedAddress = quint8(*FOptions.address);
+    const TDetection::TOutcome outcome = detection.Detect(engine.Protokoll());
+    if (outcome != TDetection::TOutcome::Found && TTerminalFeedback::interrupted()) {
+        error = QStringLiteral("interrupted (%1) during detection").arg(TTerminalFeedback::interruptName());
+        return false;
+    }
+    const bool hart = engine.Protokoll() != prt_MODE3;
+    switch (outcome) {
     case TDetection::TOutcome::Found: return true;
     case TDetection::TOutcome::AdapterNotFound:
         error = QStringLiteral("the communication adapter (%1) does not answer on %2").arg(adapterName(), FPortName);
         return false;
     case TDetection::TOutcome::DeviceNotFound:
-        error = QStringLiteral("no transmitter answered on %1 (%2)").arg(FPortName, protocolName());
+        if (access.LastFailure.error == FERR_HARTDEVICE)
+            error = QStringLiteral("the transmitter on %1 does not answer as expected: %2").arg(FPortName, detection.Failure);
+        else if (hart)
+            error = QStringLiteral("no transmitter answered on %1 (hart, %2)").arg(FPortName, detection.AddressesTried());
+        else
+            error = QStringLiteral("no transmitter answered on %1 (fast)").arg(FPortName);
         return false;
     case TDetection::TOutcome::NoLogger:
-        error = QStringLiteral("the transmitter has no on-board logger (hardware feature id %1)").arg(detection.FeatureId);
+        if (detection.FeatureIdRead) {
+            error = QStringLiteral("the transmitter has no on-board logger (hardware feature id %1)").arg(detection.FeatureId);
+        } else {
+            // The feature id was never read: nothing is known about a logger.
+            const QString who = hart ? identityText() + QStringLiteral(" answered command 0") : QStringLiteral("the transmitter answered");
+            error = QStringLiteral("%1, but %2; it may not be a transmitter of this family")
+                        .arg(who, detection.Failure.isEmpty() ? QStringLiteral("its hardware feature id could not be read")
+                                                              : detection.Failure);
+        }
         return false;
     }
     return false;

@@ -32,6 +32,8 @@ public:
     QString portName() const { return FPortName; }
     QString protocolName() const;
     QString adapterName() const;
+    // "the device at polling address N (manufacturer .., device type .., device id ..)".
+    QString identityText() const;
 
     TCOMEngine engine;
     TOstraDevice device;

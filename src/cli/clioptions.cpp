@@ -19,8 +19,9 @@ const QList<TCommandInfo>& commands()
         {"ports", "ports", "List the serial ports present.", {}},
         {"detect", "detect",
          "Find the transmitter: identity, logger present, logger status, clock and logger configuration.", {}},
-        {"read", "read --out FILE.img [--ascii F] [--dbf F] [--csv F]",
-         "Read the whole logger into an image file, and export it on request.", {"out", "ascii", "dbf", "csv"}},
+        {"read", "read --out FILE.img [--ascii F] [--dbf F] [--csv F] [--give-up SECONDS]",
+         "Read the whole logger into an image file, and export it on request.",
+         {"out", "ascii", "dbf", "csv", "give-up"}},
         {"clear", "clear [--yes]", "Clear the transmitter's logger (asks first unless --yes).", {"yes"}},
         {"rtc", "rtc get | rtc set YYYY-MM-DDTHH:MM | rtc sync",
          "Read the transmitter's clock, set it, or set it to this computer's clock.", {}},
@@ -51,12 +52,25 @@ const char* const kCommonHelp =
     "  --adapter none|usb|irda-rs232|irda-tambo\n"
     "                        what sits between port and transmitter; default from the settings file\n"
     "  --cycle MS            byte gap that ends a reply (the setup dialog's cycle time)\n"
+    "  --address N           HART polling address 0..15 to talk to, instead of scanning 0..15\n"
     "  --settings FILE       settings file to take the defaults from (Quentry.ini)\n"
     "  --demo                talk to a virtual transmitter started inside this process\n"
     "  --demo-rows N         rows in the virtual transmitter's logger (default 3000)\n"
     "  --log FILE            write the communication log to FILE as text\n"
     "  --json                machine-readable output (detect, info, decode, rtc, config)\n"
     "  --help                this text\n";
+
+const char* const kExitHelp =
+    "Exit status:\n"
+    "  0    done; for read: the whole logger was read and nothing is missing\n"
+    "  1    failed; the reason is on stderr (for read: nothing was written)\n"
+    "  2    usage error\n"
+    "  3    read: the logger was read to its end but rows are missing; files written,\n"
+    "       the count is on stderr\n"
+    "  4    read: cut short (line lost, no reply for --give-up seconds, logger not moving\n"
+    "       on); the rows read so far were written\n"
+    "  130  interrupted by Ctrl-C, 143 by SIGTERM; a read writes the rows read so far.\n"
+    "       A second Ctrl-C ends at once.\n";
 
 std::optional<int> parseChoice(const QString& v, const QMap<QString, int>& choices, QString& error,
                                const char* what)
@@ -79,8 +93,7 @@ QString GeneralHelp()
                                "The service tool's core without a window. Commands:\n");
     for (const TCommandInfo& c : commands())
         s += QStringLiteral("  %1\n      %2\n").arg(QLatin1String(c.usage), QLatin1String(c.summary));
-    s += QStringLiteral("\n") + QLatin1String(kCommonHelp) +
-         QStringLiteral("\nExit status 0 on success; otherwise a one-line reason on stderr.\n");
+    s += QStringLiteral("\n") + QLatin1String(kCommonHelp) + QStringLiteral("\n") + QLatin1String(kExitHelp);
     return s;
 }
 
@@ -94,9 +107,15 @@ QString CommandHelp(const QString& command)
                             "  --ascii F    fixed-width text export\n"
                             "  --dbf F      dBASE table export\n"
                             "  --csv F      CSV with a header line, for spreadsheets\n\n");
+    if (command == "read")
+        s += QStringLiteral("  --give-up S  end the read after S seconds without any reply from the transmitter\n"
+                            "               (default 60; 0: never); the rows read so far are written\n\n");
     if (command == "clear") s += QStringLiteral("  --yes        do not ask\n\n");
     if (command == "decode") s += QStringLiteral("  --page       the row was read in a page (words low byte first)\n\n");
-    return s + QLatin1String(kCommonHelp);
+    s += QLatin1String(kCommonHelp);
+    if (command != "ports" && command != "convert" && command != "info" && command != "decode")
+        s += QStringLiteral("\n") + QLatin1String(kExitHelp);
+    return s;
 }
 
 TCommandLine ParseCommandLine(const QStringList& args)
@@ -147,13 +166,17 @@ TCommandLine ParseCommandLine(const QStringList& args)
             if (take(v))
                 c.common.adapter = parseChoice(
                     v, {{"none", 0}, {"modem", 0}, {"usb", 1}, {"irda-rs232", 2}, {"irda-tambo", 3}}, c.error, "adapter");
-        } else if (name == "cycle" || name == "demo-rows") {
+        } else if (name == "cycle" || name == "demo-rows" || name == "address" || name == "give-up") {
             if (!take(v)) break;
+            if (name == "give-up") used << name;
             bool ok = false;
             const int n = v.toInt(&ok);
-            const int low = name == "cycle" ? 0 : 1, high = name == "cycle" ? 5000 : 65532;
+            const int low = name == "demo-rows" ? 1 : 0;
+            const int high = name == "cycle" ? 5000 : name == "address" ? 15 : name == "give-up" ? 86400 : 65532;
             if (!ok || n < low || n > high) c.error = QStringLiteral("--%1 wants a number from %2 to %3").arg(name).arg(low).arg(high);
             else if (name == "cycle") c.common.cycleMs = n;
+            else if (name == "address") c.common.address = n;
+            else if (name == "give-up") c.giveUpSeconds = n;
             else c.common.demoRows = n;
         } else {
             c.error = QStringLiteral("unknown option %1").arg(args[i]);

@@ -13,6 +13,7 @@ struct TCommonOptions
     std::optional<int> protocol;  // 0 HART, 1 FAST
     std::optional<int> adapter;   // adapter code 0..3
     std::optional<int> cycleMs;   // the byte gap
+    std::optional<int> address;   // HART polling address to talk to instead of scanning
     QString settings;             // settings file; empty: the tool's usual one
     bool demo = false;
     int demoRows = 3000;
@@ -28,6 +29,7 @@ struct TCommandLine
     // Command options
     QString out, ascii, dbf, csv;
     bool yes = false;
+    int giveUpSeconds = 60;       // read: end after this long without a reply (0: never)
     bool pageOrder = false;       // decode row: the bytes come from a page (low byte first)
     bool help = false;
     QString error;                // a usage error, for one line on stderr

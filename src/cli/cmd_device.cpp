@@ -19,6 +19,13 @@ int Fail(TTerminalFeedback& f, const QString& reason)
     return 1;
 }
 
+int FailOrInterrupted(TTerminalFeedback& f, const QString& reason)
+{
+    if (!TTerminalFeedback::interrupted()) return Fail(f, reason);
+    f.note(QStringLiteral("quentry-cli: ") + reason);
+    return TTerminalFeedback::interruptedExitStatus();
+}
+
 int UsageError(TTerminalFeedback& f, const QString& reason)
 {
     f.note(QStringLiteral("quentry-cli: ") + reason);
@@ -30,6 +37,22 @@ namespace {
 QString rtcText(const TRtcValue& r)
 {
     return QString::asprintf("%.4d-%.2d-%.2d %.2d:%.2d", r.year, r.month, r.day, r.hour, r.minute);
+}
+
+// The clock as read; a reading that is no date is never shown as one.
+void printClock(TOutput& out, const TRtcValue& r, bool read)
+{
+    if (!read) {
+        out.field("Clock", "clock", QJsonValue::Null, QStringLiteral("not read"));
+        return;
+    }
+    const QString problem = RtcValueProblem(r);
+    if (problem.isEmpty()) {
+        out.field("Clock", "clock", rtcText(r));
+        return;
+    }
+    out.field("Clock", "clock", QJsonValue::Null, QStringLiteral("invalid: ") + problem);
+    out.object().insert("clockProblem", QStringLiteral("invalid: ") + problem);
 }
 
 QString listEntry(const QStringList& names, int digit)
@@ -49,12 +72,51 @@ void printConfig(TOutput& out, const TLoggerConfig& c)
     out.field("Value 2 (P36)", "value2", double(c.value2));
 }
 
+void printConfigNotRead(TOutput& out)
+{
+    out.line(QStringLiteral("Logger configuration: not read"));
+    for (const char* key : {"loggerMode", "extendedEvents", "statusHandling", "value1", "value2"})
+        out.object().insert(QLatin1String(key), QJsonValue::Null);
+}
+
+void printIdentity(TOutput& out, const TCliLink& link)
+{
+    const THART_PAS_UniqueID& id = link.access.DeviceUniqueID;
+    const bool known = link.detection.IdentityRead;
+    auto field = [&](const char* label, const char* key, double v) {
+        out.field(QLatin1String(label), QLatin1String(key), known ? QJsonValue(v) : QJsonValue::Null,
+                  known ? QString() : QStringLiteral("not read"));
+    };
+    field("Polling address", "pollingAddress", link.detection.PollingAddress);
+    field("Factory id", "factoryId", id.FactoryID);
+    field("Device type id", "deviceTypeId", id.DeviceTypeID);
+    field("Device id", "deviceId", double(id.DeviceID));
+    field("Preambles", "preambles", id.Preemables);
+}
+
+// What detection learnt after the identity; what it did not learn is "not read" (null).
+void printDetected(TOutput& out, const TCliLink& link)
+{
+    const TDetection& d = link.detection;
+    auto fact = [&](const char* label, const char* key, bool read, const QJsonValue& v) {
+        out.field(QLatin1String(label), QLatin1String(key), read ? v : QJsonValue::Null,
+                  read ? QString() : QStringLiteral("not read"));
+    };
+    fact("Hardware feature id", "featureId", d.FeatureIdRead, d.FeatureId);
+    fact("On-board logger", "loggerPresent", d.FeatureIdRead, TDetection::LoggerPresentIn(d.FeatureId));
+    fact("Logger status", "loggerStatus", d.LoggerStatusRead, d.LoggerStatus);
+    fact("RTC initialized", "rtcInitialized", d.LoggerStatusRead, d.RtcInitialized);
+    printClock(out, link.settings.RtcValue, d.RtcRead);
+    if (d.ConfigRead) printConfig(out, link.settings.LoggerConfig);
+    else printConfigNotRead(out);
+}
+
 // Port, detection; the reason is printed when either fails.
 bool openAndDetect(TCliLink& link, TTerminalFeedback& f, int& status)
 {
     QString error;
     if (!link.open(error) || !link.detect(error)) {
-        status = Fail(f, error);
+        status = FailOrInterrupted(f, error);
         return false;
     }
     return true;
@@ -79,27 +141,27 @@ int RunPorts(const TCommandLine& c, TTerminalFeedback&)
 int RunDetect(const TCommandLine& c, TTerminalFeedback& f)
 {
     TCliLink link(c.common, f);
-    int status = 0;
-    if (!openAndDetect(link, f, status)) return status;
+    QString error;
+    if (!link.open(error)) return Fail(f, error);
     TOutput out(c.common.json);
-    const THART_PAS_UniqueID& id = link.access.DeviceUniqueID;
     out.field("Port", "port", link.portName());
     out.field("Protocol", "protocol", link.protocolName());
     out.field("Adapter", "adapter", link.adapterName());
-    if (link.engine.Protokoll() == prt_HART) {
-        out.field("Polling address", "pollingAddress", link.detection.PollingAddress);
-        out.field("Factory id", "factoryId", id.FactoryID);
-        out.field("Device type id", "deviceTypeId", id.DeviceTypeID);
-        out.field("Device id", "deviceId", double(id.DeviceID));
-    }
-    out.field("Hardware feature id", "featureId", link.detection.FeatureId);
-    out.field("On-board logger", "loggerPresent", link.access.LoggerDetected);
-    out.field("Logger status", "loggerStatus", link.detection.LoggerStatus);
-    out.field("RTC initialized", "rtcInitialized", link.detection.RtcInitialized);
-    out.field("Clock", "clock", rtcText(link.settings.RtcValue));
-    if (link.detection.ConfigRead) printConfig(out, link.settings.LoggerConfig);
+    const bool hart = link.engine.Protokoll() == prt_HART;
+    // The identity is shown as soon as the transmitter has told it: the later steps take a while.
+    if (hart) link.detection.OnIdentified = [&] { printIdentity(out, link); };
+    const bool found = link.detect(error);
+    if (hart && !link.detection.IdentityRead) printIdentity(out, link);
+    if (link.detection.IdentityRead || !hart) printDetected(out, link);
     out.object().insert("memo", QJsonArray::fromStringList(link.detection.memo));
+    if (!found) {
+        out.object().insert("error", error);
+        out.finish();
+        return FailOrInterrupted(f, error);
+    }
+    out.object().insert("error", QJsonValue::Null);
     out.finish();
+    if (!link.detection.Failure.isEmpty()) f.note(QStringLiteral("quentry-cli: not everything was read: ") + link.detection.Failure);
     return 0;
 }
 
@@ -157,9 +219,12 @@ int RunRtc(const TCommandLine& c, TTerminalFeedback& f)
         if (!link.settings.ReadRtc()) return Fail(f, QStringLiteral("the clock could not be read back"));
     }
     TOutput out(c.common.json);
-    out.field("Clock", "clock", rtcText(link.settings.RtcValue));
+    // Detection reads the clock; with a failure there, rtc get reads it once more.
+    const bool read = link.detection.RtcRead || action != "get" || link.settings.ReadRtc();
+    printClock(out, link.settings.RtcValue, read);
     out.finish();
-    return 0;
+    if (!read) return Fail(f, QStringLiteral("the clock could not be read: ") + link.access.LastFailure.text());
+    return RtcValueProblem(link.settings.RtcValue).isEmpty() ? 0 : 1;
 }
 
 int RunConfig(const TCommandLine& c, TTerminalFeedback& f)

@@ -1,6 +1,7 @@
 #pragma once
 // The subcommands of quentry-cli. Each returns the process exit status: 0 done, 1 failed
-// (the reason is on stderr), 2 a usage error.
+// (the reason is on stderr), 2 a usage error; read also 3 (rows missing) and 4 (cut
+// short); 130 or 143 after Ctrl-C or SIGTERM.
 #include "clioptions.h"
 #include "terminalfeedback.h"
 
@@ -19,5 +20,7 @@ int RunDecode(const TCommandLine& c, TTerminalFeedback& f);
 // One line "quentry-cli: <reason>" on stderr; returns 1.
 int Fail(TTerminalFeedback& f, const QString& reason);
 int UsageError(TTerminalFeedback& f, const QString& reason);
+// As Fail, but after Ctrl-C or SIGTERM the status says which (130, 143).
+int FailOrInterrupted(TTerminalFeedback& f, const QString& reason);
 
 } // namespace quentry::cli

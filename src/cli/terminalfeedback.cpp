@@ -7,15 +7,30 @@
 namespace quentry::cli {
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+volatile std::sig_atomic_t gSignal = 0;  // the first SIGINT or SIGTERM
+volatile std::sig_atomic_t gWriting = 0;
 
-void onInterrupt(int) { gInterrupted = 1; }
+void say(const char* text, size_t size) { [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text, size); }
+
+void onInterrupt(int signal)
+{
+    if (gSignal == 0) {
+        gSignal = signal;
+        return;
+    }
+    static const char kWriting[] = "\nquentry-cli: interrupted again: stopped at once, the files being written are incomplete\n";
+    static const char kOther[] = "\nquentry-cli: interrupted again: stopped at once\n";
+    if (gWriting) say(kWriting, sizeof kWriting - 1);
+    else say(kOther, sizeof kOther - 1);
+    ::_exit(128 + gSignal);
+}
 
 class TTerminalProgress final : public TProgress
 {
 public:
     TTerminalProgress(TTerminalFeedback& owner, const TProgressOptions& o)
-        : FOwner(owner), FCaption(o.caption), FText(o.text), FMax(o.maximum), FPos(o.position)
+        : FOwner(owner), FCaption(o.caption), FText(o.text), FMax(o.maximum), FPos(o.position),
+          FInterruptedBefore(TTerminalFeedback::interrupted())
     {
         show();
     }
@@ -24,7 +39,9 @@ public:
     void setText(const QString& t) override { FText = t; show(); }
     void setRange(int, int maximum) override { FMax = maximum; }
     void setPosition(int p) override { FPos = p; show(); }
-    bool canceled() const override { return TTerminalFeedback::interrupted(); }
+    // An interrupt cancels the dialog that is open when it comes; one that stopped a read
+    // earlier does not cancel the saving of what was read.
+    bool canceled() const override { return TTerminalFeedback::interrupted() && !FInterruptedBefore; }
 
 private:
     void show()
@@ -37,6 +54,7 @@ private:
     TTerminalFeedback& FOwner;
     QString FCaption, FText;
     int FMax, FPos;
+    bool FInterruptedBefore;
 };
 
 } // namespace
@@ -78,12 +96,22 @@ void TTerminalFeedback::note(const QString& line)
     std::fflush(stderr);
 }
 
-bool TTerminalFeedback::interrupted() { return gInterrupted != 0; }
+bool TTerminalFeedback::interrupted() { return gSignal != 0; }
+
+int TTerminalFeedback::interruptedExitStatus() { return 128 + (gSignal ? int(gSignal) : SIGINT); }
+
+QString TTerminalFeedback::interruptName() { return gSignal == SIGTERM ? QStringLiteral("SIGTERM") : QStringLiteral("Ctrl-C"); }
+
+void TTerminalFeedback::setWritingFiles(bool writing) { gWriting = writing ? 1 : 0; }
 
 void TTerminalFeedback::installInterruptHandler()
 {
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    struct sigaction sa = {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
 }
 
 QString TTerminalFeedback::oneLine(const QString& text)

@@ -24,9 +24,15 @@ public:
     // A line that stays, on stderr.
     void note(const QString& line);
 
-    // Ctrl-C was pressed (the handler is installed once per process).
+    // Ctrl-C was pressed or SIGTERM came (the handler is installed once per process).
+    // A second one ends the process at once, saying so.
     static bool interrupted();
     static void installInterruptHandler();
+    // 130 after SIGINT, 143 after SIGTERM.
+    static int interruptedExitStatus();
+    static QString interruptName();
+    // While files are written a second interrupt says that they are left incomplete.
+    static void setWritingFiles(bool writing);
 
     // Message-box texts carry Windows line breaks; a terminal line does not.
     static QString oneLine(const QString& text);

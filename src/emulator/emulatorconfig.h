@@ -2,6 +2,7 @@
 // Everything that shapes one virtual transmitter: the line, the identity, the logger
 // content and the faults. A plain value; TVirtualTransmitter copies it at start.
 #include "faultplan.h"
+#include "loggerdefects.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -67,6 +68,7 @@ struct TEmulatorConfig
     int chunkGapMs = 0;
 
     TFaultPlan faults;
+    TLoggerDefects defects; // defects of the logger's rows, which stay whatever is asked
     quint64 seed = 1;
 
     // Empty when the settings can be served, else what is wrong.

@@ -70,7 +70,7 @@ TRecordRead TLoggerRing::read(bool next, int jumpRows, bool repeat, bool readErr
         return r;
     }
     if (next && !repeat) FPos = qMin(FPos + 1 + jumpRows, total() - 1);
-    if (readError) {
+    if (readError || FReadErrorRows.count(FPos)) {
         // The pointer has moved on; only this row could not be read.
         r.status = statusByte(lerr_READERROR);
         return r;
@@ -92,7 +92,9 @@ std::vector<TLogRowBytes> TLoggerRing::pageRows(int page) const
         // The newest write that went into this slot.
         const qint64 write = qint64(FWritten) - 1 - ((last - slot) % cap + cap) % cap;
         if (write < firstReadable) continue;
-        out[size_t(i)] = ToPageOrder(FRows[size_t(write - firstReadable)]);
+        const int position = int(write - firstReadable);
+        out[size_t(i)] = ToPageOrder(FRows[size_t(position)]);
+        if (FBadCheckRows.count(position)) out[size_t(i)][43] ^= 0x5A;
     }
     return out;
 }
@@ -115,9 +117,17 @@ QByteArray TLoggerRing::layoutData() const
     return b;
 }
 
+void TLoggerRing::setDefectiveRows(std::set<int> readErrorRows, std::set<int> badCheckRows)
+{
+    FReadErrorRows = std::move(readErrorRows);
+    FBadCheckRows = std::move(badCheckRows);
+}
+
 void TLoggerRing::clear()
 {
     FRows.clear();
+    FReadErrorRows.clear();
+    FBadCheckRows.clear();
     FWritten = 0;
     FPos = 0;
 }

@@ -7,6 +7,7 @@
 #include "emulatorconfig.h"
 
 #include <QByteArray>
+#include <set>
 #include <vector>
 
 namespace quentry::emulator {
@@ -33,6 +34,7 @@ public:
     int pages() const { return FPages; }
     int total() const { return int(FRows.size()); }
     bool wrapped() const { return FWritten > quint32(capacity()); }
+    quint32 written() const { return FWritten; }
     int page() const;              // the page holding the newest row
     int rowsOnPage() const;        // sor: rows on that page, 0 when empty
     bool isOpen() const { return FOpen; }
@@ -50,6 +52,9 @@ public:
     TRecordRead read(bool next, int jumpRows, bool repeat, bool readError, bool busy);
     // Six rows in page byte order; erased slots read as 0xFF.
     std::vector<TLogRowBytes> pageRows(int page) const;
+    // Rows that stay unreadable: record reads answer READERROR, page reads carry a wrong
+    // check byte (positions from the oldest row).
+    void setDefectiveRows(std::set<int> readErrorRows, std::set<int> badCheckRows);
     // The 23-byte layout data after the status block (sor .. rowperpage).
     QByteArray layoutData() const;
     void clear();
@@ -63,6 +68,7 @@ private:
     quint32 FWritten;
     bool FOpen = false;
     int FPos = 0;
+    std::set<int> FReadErrorRows, FBadCheckRows;
 };
 
 } // namespace quentry::emulator

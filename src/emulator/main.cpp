@@ -80,6 +80,9 @@ TEmulatorConfig configFrom(const QCommandLineParser& p)
     const auto plan = TFaultPlan::parse(p.value(QStringLiteral("faults")), &error);
     if (!plan) usageError(error);
     c.faults = *plan;
+    const auto defects = TLoggerDefects::parse(p.value(QStringLiteral("defects")), &error);
+    if (!defects) usageError(error);
+    c.defects = *defects;
     const QString invalid = c.validate();
     if (!invalid.isEmpty()) usageError(invalid);
     return c;
@@ -96,7 +99,7 @@ int main(int argc, char** argv)
         QStringLiteral("A virtual transmitter with a data logger on a pseudo-terminal. It prints the path of the\n"
                        "port to open (e.g. /dev/pts/7) and answers HART or FAST requests there until it is\n"
                        "interrupted (Ctrl-C, SIGTERM).\n\n") +
-        FaultGrammarHelp());
+        FaultGrammarHelp() + QStringLiteral("\n") + LoggerDefectsHelp());
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("protocol"), QStringLiteral("Protocol at start: hart (1200 baud 8-O-1) or fast (57600 8-N-1); "
@@ -133,6 +136,8 @@ int main(int argc, char** argv)
                                                       "says whether a logger is fitted (2, 3, 6, 7: yes). Default 12345."),
          QStringLiteral("N"), QStringLiteral("12345")},
         {QStringLiteral("faults"), QStringLiteral("Faults to inject (grammar above). Default none."), QStringLiteral("RULES")},
+        {QStringLiteral("defects"), QStringLiteral("Defects of the logger's rows (grammar above). Default none."),
+         QStringLiteral("DEFECTS")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the logger content and of percentage faults. Default 1."),
          QStringLiteral("N"), QStringLiteral("1")},
     });

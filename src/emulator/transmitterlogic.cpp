@@ -32,7 +32,8 @@ int TTransmitterStats::fastCount(int cmd) const
     return it == fast.end() ? 0 : it->second;
 }
 
-std::unique_ptr<TLoggerRing> MakeLogger(const TEmulatorConfig& c)
+// The ring as written, before any defect.
+static std::unique_ptr<TLoggerRing> MakeRing(const TEmulatorConfig& c)
 {
     const int cap = c.capacity();
     if (!c.presetRows.empty()) {
@@ -54,6 +55,17 @@ std::unique_ptr<TLoggerRing> MakeLogger(const TEmulatorConfig& c)
     }
     return std::make_unique<TLoggerRing>(c.pages, GenerateLoggerRows(readable, written - quint32(readable), c.seed),
                                          written);
+}
+
+std::unique_ptr<TLoggerRing> MakeLogger(const TEmulatorConfig& c)
+{
+    std::unique_ptr<TLoggerRing> ring = MakeRing(c);
+    if (c.defects.empty()) return ring;
+    std::vector<TLogRowBytes> rows = ring->rows();
+    c.defects.applyTo(rows);
+    ring = std::make_unique<TLoggerRing>(ring->pages(), std::move(rows), ring->written());
+    ring->setDefectiveRows(c.defects.readErrorRows, c.defects.badCheckRows);
+    return ring;
 }
 
 TTransmitterLogic::TTransmitterLogic(const TEmulatorConfig& config)

@@ -37,7 +37,7 @@ void TLOGGEREngine::SetOstraDevice(TOstraDevice* device)
     if (!device && FActive) {
         // Detached under a running read (the program is closing): no more traffic.
         FOstraDevice = nullptr;
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return;
     }
     FOstraDevice = device;
@@ -53,15 +53,20 @@ void TLOGGEREngine::deliver(const THART_PAS_LOG_Row& row)
     if (OnRdLogger) OnRdLogger(this, row);
 }
 
-void TLOGGEREngine::endRead(bool closeLogger)
+void TLOGGEREngine::endRead(bool closeLogger, TReadEnd how)
 {
-    if (!FActive) return; // every read ends once
+    // Every read ends once, also when the device is detached during the closing
+    // transaction (the engine runs events while it waits).
+    if (!FActive || FEnding) return;
+    FEnding = true;
     if (closeLogger && FOstraDevice) {
         THART_PAS_LOG_OpenClose close;
         close.mode = kClose;
         FOstraDevice->Log_OpenClose(last_device, close);
     }
     FActive = false;
+    FEnding = false;
+    FEnd = how;
     FLoopEnabled = false;
     TimerLogRead.stop();
     if (OnFinish) OnFinish(this);
@@ -72,12 +77,12 @@ bool TLOGGEREngine::linkLost(TFrameError e)
 {
     if (e == FERR_ADAPTERABORT) {
         message(QStringLiteral("LOG_ABORT"), QStringLiteral("Communication adapter lost; reading stopped."));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return true;
     }
     if (e == FERR_INTERFACE) {
         message(QStringLiteral("LOG_ABORT"), QStringLiteral("No open port; reading stopped."));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return true;
     }
     return false;
@@ -87,6 +92,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
 {
     log_pagemode = pagemode;
     FActive = true;
+    FEnd = TReadEnd::None;
     FLostRecordCount = 0;
     LoggerReadErrorCount = 0;
     last_BDIndex = 65535;
@@ -94,6 +100,11 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
     FLoopEnabled = false;
     previous_DBReadFailedCount = 0;
     FHaveFirstRow = false;
+    FSkipped = 0;
+    FLoggerRefusedRow = false;
+    FJumpSeen = 0;
+    FStalls = 0;
+    FFurthestPos = -1;
     FPageCheckFailures = 0;
     FAllPagesRead = false;
     if (pagemode) {
@@ -102,18 +113,19 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
     }
     if (!FOstraDevice) {
         message(QStringLiteral("LOG_OPEN"), QStringLiteral("No device to read from."));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return TStart::Failed;
     }
     last_device = FOstraDevice->BuildTTXRXInfo(FTestedDevice.UniqueID);
     THART_PAS_LOG_OpenClose open;
     open.mode = kOpen;
     const TFrameError e = FOstraDevice->Log_OpenClose(last_device, open);
+    if (!FActive) return TStart::Failed; // detached during the open
     if (e != FRERR_OK) {
         // Without an open logger there is nothing to read; say why and end the read.
         message(QStringLiteral("LOG_OPEN"),
                 QStringLiteral("Logger could not be opened: %1").arg(FrameErrorMessage(e)));
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return TStart::Failed;
     }
     return TStart::Open;
@@ -130,26 +142,36 @@ void TLOGGEREngine::InitReadByRecord()
     seek.Whence = 0;
     seek.Offset = 0;
     FOstraDevice->Log_Seek(last_device, seek);
+    if (!FActive) return; // detached during the seek
 
     Flast_log_RdRecord = THART_PAS_LOG_RdRecord();
     Flast_log_RdRecord.mode = kReadCurrent;
     const TFrameError e = FOstraDevice->Log_RdRecord(last_device, Flast_log_RdRecord);
     if (!FActive) return; // detached during the read
     if (linkLost(e)) return;
-    const bool delivered = e == FRERR_OK && Flast_log_RdRecord.lstat.errorcode == 0;
+    const quint8 code = e == FRERR_OK ? Flast_log_RdRecord.lstat.errorcode : quint8(0xFF);
+    if (code == kLoggerReadError && Flast_log_RdRecord.lstat.total == 0) {
+        // An empty logger has no row to read: nothing is missing.
+        FTotalRecordCount = 0;
+        endRead(true, TReadEnd::Completed);
+        return;
+    }
+    const bool delivered = code == 0;
     if (delivered) {
         FTotalRecordCount = Flast_log_RdRecord.lstat.total;
         FFilePointerPos = Flast_log_RdRecord.lstat.pos;
+        FFurthestPos = FFilePointerPos;
         last_BDIndex = Flast_log_RdRecord.row.index;
         FHaveFirstRow = true;
         deliver(Flast_log_RdRecord.row);
+        if (!FActive) return;
     }
     // A first read that did not deliver says nothing about the logger's size: keep reading.
     if (!delivered || Flast_log_RdRecord.lstat.total > 1) {
         FLoopEnabled = true;
         TimerLogRead.start();
     } else {
-        endRead(true);
+        endRead(true, TReadEnd::Completed);
         return;
     }
     // The current row is read again when the first read did not deliver it.
@@ -160,26 +182,34 @@ void TLOGGEREngine::ReadLoopByRecord()
 {
     if (!FActive) return;
     if (!FOstraDevice) {
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return;
     }
     // The top of the logger is reached once its newest row has been read: a read that
     // failed there (a READERROR moves the pointer on) has not read it yet.
     const bool atTop = Flast_log_RdRecord.lstat.TOF;
     if (!FLoopEnabled || (atTop && !previous_DBReadFailed)) {
-        endRead(true);
+        endRead(true, atTop && !previous_DBReadFailed ? TReadEnd::Completed : TReadEnd::Stopped);
         return;
     }
     quint8 mode = kReadNext;
     if (previous_DBReadFailed) {
         if (previous_DBReadFailedCount >= kMaxRereads) {
             message(QStringLiteral("LOG_REPEAT"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
+            // The row under the pointer is given up on; the read moves past it. Only a row
+            // the logger itself refused is known to be passed over: after failed
+            // transactions a jump is still checked by seeking back.
+            if (FLoggerRefusedRow) ++FSkipped;
+            previous_DBReadFailedCount = 0;
             if (atTop) {
-                endRead(true); // no row after the newest to move on to
+                // No row after the newest to move on to: the newest is the one missing.
+                FSkipped = qMax(FSkipped, 1);
+                FLostRecordCount += FSkipped;
+                if (FHaveFirstRow) reportLost(quint16(last_BDIndex + 1), quint16(last_BDIndex + FSkipped));
+                endRead(true, TReadEnd::Completed);
                 return;
             }
             mode = kReadNext;
-            previous_DBReadFailedCount = 0;
         } else {
             mode = kReadCurrent;
             ++previous_DBReadFailedCount;
@@ -189,11 +219,14 @@ void TLOGGEREngine::ReadLoopByRecord()
     const TFrameError e = FOstraDevice->Log_RdRecord(last_device, Flast_log_RdRecord);
     if (!FActive) return;
     if (linkLost(e)) return;
+    FLoggerRefusedRow = e == FRERR_OK && Flast_log_RdRecord.lstat.errorcode != 0;
     if (e != FRERR_OK) {
         previous_DBReadFailed = true;
         message(QStringLiteral("LOG_RETRY"), QStringLiteral("Reread: %1").arg(int(last_BDIndex) + 1));
         return;
     }
+    noteLoggerAnswer();
+    if (!FActive) return;
     const quint8 code = Flast_log_RdRecord.lstat.errorcode;
     if (code == 0) {
         ReadLoopByRecord_OK();
@@ -202,28 +235,73 @@ void TLOGGEREngine::ReadLoopByRecord()
         message(QStringLiteral("LOG_RDERROR"), QStringLiteral("Last Index: %1").arg(last_BDIndex));
         previous_DBReadFailed = true;
     } else {
-        ++FLostRecordCount;
         previous_DBReadFailed = true;
         message(QStringLiteral("FRAME"), QStringLiteral("FRAME ERROR, Last Index: %1").arg(last_BDIndex));
     }
+}
+
+// A logger that keeps answering without ever moving past the furthest position it has
+// reported is not going to deliver more; the read ends rather than spin.
+void TLOGGEREngine::noteLoggerAnswer()
+{
+    const int pos = Flast_log_RdRecord.lstat.pos;
+    if (pos > FFurthestPos) {
+        FFurthestPos = pos;
+        FStalls = 0;
+        return;
+    }
+    if (++FStalls < kMaxStalls) return;
+    message(QStringLiteral("LOG_ABORT"),
+            QStringLiteral("The logger does not move on past position %1; reading stopped.").arg(FFurthestPos));
+    endRead(true, TReadEnd::Aborted);
+}
+
+void TLOGGEREngine::reportLost(quint16 first, quint16 last)
+{
+    message(QStringLiteral("LOG_LOST"), first == last ? QStringLiteral("Record lost: index %1").arg(first)
+                                                      : QStringLiteral("Records lost: index %1 - %2").arg(first).arg(last));
+}
+
+// Delivers the row just read; `lost` rows before it will never be delivered.
+void TLOGGEREngine::acceptRow(int lost)
+{
+    FLostRecordCount += lost;
+    FTotalRecordCount = Flast_log_RdRecord.lstat.total;
+    FFilePointerPos = Flast_log_RdRecord.lstat.pos;
+    last_BDIndex = Flast_log_RdRecord.row.index;
+    FHaveFirstRow = true;
+    FSkipped = 0;
+    FJumpSeen = 0;
+    FStalls = 0;
+    previous_DBReadFailed = false;
+    previous_DBReadFailedCount = 0;
+    deliver(Flast_log_RdRecord.row);
 }
 
 void TLOGGEREngine::ReadLoopByRecord_OK()
 {
     const quint16 next = Flast_log_RdRecord.row.index;
     const int step = indexStep(last_BDIndex, next);
-    if (!FHaveFirstRow || step == 1) {
-        // The next row (after index 65535 comes 0), or the first one of a read whose
-        // opening read failed.
-        FTotalRecordCount = Flast_log_RdRecord.lstat.total;
-        FFilePointerPos = Flast_log_RdRecord.lstat.pos;
-        last_BDIndex = next;
-        FHaveFirstRow = true;
-        deliver(Flast_log_RdRecord.row);
-        previous_DBReadFailed = false;
-        previous_DBReadFailedCount = 0;
+    if (!FHaveFirstRow) {
+        // The first row of a read whose opening reads failed; rows given up on before it
+        // cannot be named.
+        acceptRow(FSkipped);
+    } else if (step == 1) {
+        // The next row (after index 65535 comes 0).
+        acceptRow(0);
     } else if (step > 1 && step < 0x8000) {
-        // Rows were skipped: step back and read again.
+        // Rows seem to be skipped. Rows given up on account for the jump; otherwise step
+        // back and read again, until the same jump has been seen often enough to say the
+        // logger itself has no row with the indexes between.
+        if (FJumpTarget != next) {
+            FJumpTarget = next;
+            FJumpSeen = 0;
+        }
+        if (step - 1 <= FSkipped || ++FJumpSeen >= kJumpSightings) {
+            reportLost(quint16(last_BDIndex + 1), quint16(next - 1));
+            acceptRow(step - 1);
+            return;
+        }
         message(QStringLiteral("LOG_INDEX"), QStringLiteral("NEW / LAST Index: %1 - %2").arg(next).arg(last_BDIndex));
         THART_PAS_LOG_Seek seek;
         seek.Whence = 2;
@@ -231,9 +309,15 @@ void TLOGGEREngine::ReadLoopByRecord_OK()
         FOstraDevice->Log_Seek(last_device, seek);
         previous_DBReadFailed = true;
         Flast_log_RdRecord.lstat.TOF = false; // the seek moved the logger back
+    } else if (Flast_log_RdRecord.lstat.pos > FFilePointerPos) {
+        // A row further on in the logger whose index is not above the last: the logger's
+        // numbering went back. Read on from it rather than drop the rest of the logger.
+        message(QStringLiteral("LOG_INDEX"),
+                QStringLiteral("Index went back: NEW / LAST Index: %1 - %2; reading on from %1").arg(next).arg(last_BDIndex));
+        acceptRow(0);
     } else {
+        // A row already delivered (read again, or the pointer went back): read on.
         previous_DBReadFailed = false;
-        message(QStringLiteral("LOG_LOST"), QStringLiteral("Repeat number reached. Maybe some Record is lost!"));
     }
 }
 
@@ -261,7 +345,7 @@ bool TLOGGEREngine::readLayout()
     if (e != FRERR_OK) {
         message(QStringLiteral("LOG_LAYOUT"),
                 QStringLiteral("Logger layout could not be read: %1").arg(FrameErrorMessage(e)));
-        endRead(true);
+        endRead(true, TReadEnd::Aborted);
         return false;
     }
     const int pages = last_log_RdLFData.totalpagecount;
@@ -269,7 +353,7 @@ bool TLOGGEREngine::readLayout()
         message(QStringLiteral("LOG_LAYOUT"), QStringLiteral("Logger layout makes no sense: page %1 of %2.")
                                                   .arg(last_log_RdLFData.page)
                                                   .arg(pages));
-        endRead(true);
+        endRead(true, TReadEnd::Aborted);
         return false;
     }
     const int current = rowsOnPage(last_log_RdLFData.page);
@@ -292,7 +376,7 @@ bool TLOGGEREngine::startPageRead()
     if (commonStart(1) != TStart::Open) return false;
     if (!readLayout()) return false;
     if (FTotalRecordCount == 0) {
-        endRead(true); // an empty logger
+        endRead(true, TReadEnd::Completed); // an empty logger
         return false;
     }
     FLoopEnabled = true;
@@ -317,11 +401,11 @@ void TLOGGEREngine::pageStep()
 {
     if (!FActive) return;
     if (!FOstraDevice) {
-        endRead(false);
+        endRead(false, TReadEnd::Aborted);
         return;
     }
     if (!FLoopEnabled || FAllPagesRead) {
-        endRead(true);
+        endRead(true, FAllPagesRead ? TReadEnd::Completed : TReadEnd::Stopped);
         return;
     }
     const int pages = last_log_RdLFData.totalpagecount;
@@ -329,7 +413,7 @@ void TLOGGEREngine::pageStep()
     const int rows = rowsOnPage(page);
     const bool lastPage = page == last_log_RdLFData.page; // the page being written comes last
     if (lastPage && rows == 0) {
-        endRead(true); // nothing written on it yet
+        endRead(true, TReadEnd::Completed); // nothing written on it yet
         return;
     }
 

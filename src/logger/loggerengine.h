@@ -21,12 +21,22 @@ using TRdLoggerEvent = std::function<void(TLOGGEREngine* Sender, const THART_PAS
 using TMessageEvent = std::function<void(TLOGGEREngine* Sender, const QString& classstr, const QString& str)>;
 using TFinishEvent = std::function<void(TLOGGEREngine* Sender)>;
 
+// How the last read ended: to the end of the logger, stopped by its owner, or cut short
+// (line or adapter lost, logger not opened or not moving on, device detached).
+enum class TReadEnd { None, Completed, Stopped, Aborted };
+
 class TLOGGEREngine : public QObject
 {
     Q_OBJECT
 public:
     // Reads of one page that fail their row check before the good rows are taken anyway.
     static constexpr int kPageCheckRetries = 5;
+    // Times the same forward index jump is seen, with a seek back between, before the
+    // missing indexes are taken as missing from the logger itself.
+    static constexpr int kJumpSightings = 3;
+    // Logger answers in a row that bring no new row and move the pointer no further;
+    // past this the logger is not moving on and the read ends.
+    static constexpr int kMaxStalls = 24;
 
     explicit TLOGGEREngine(QObject* AOwner = nullptr);
     ~TLOGGEREngine() override;
@@ -40,7 +50,9 @@ public:
     void SetTestedDevice(const TTestedDevice& d) { FTestedDevice = d; }
     bool LoopEnabled() const { return FLoopEnabled; }
     bool Active() const { return FActive; }
+    TReadEnd ReadEnd() const { return FEnd; }
     quint16 LastReadedPage() const { return FLastReadedPage; }
+    // Rows the read did not deliver: missing indexes, rows given up on, rows left out of pages.
     int LostRecordCount() const { return FLostRecordCount; }
     int ReadErrorCount() const { return LoggerReadErrorCount; }
     quint16 TotalRecordCount() const { return FTotalRecordCount; }
@@ -71,7 +83,10 @@ private:
     bool readLayout();
     bool startPageRead();
     void pageStep();
-    void endRead(bool closeLogger);
+    void endRead(bool closeLogger, TReadEnd how);
+    void acceptRow(int lost);
+    void reportLost(quint16 first, quint16 last);
+    void noteLoggerAnswer();
     void deliver(const THART_PAS_LOG_Row& row);
     void message(const QString& cls, const QString& text);
     bool linkLost(TFrameError e);
@@ -99,7 +114,15 @@ private:
     quint16 FTotalRecordCount = 0;
     quint16 FFilePointerPos = 0;
 
+    TReadEnd FEnd = TReadEnd::None;
+    bool FEnding = false;           // the closing transaction of a read is under way
     bool FHaveFirstRow = false;     // record mode: a row has been delivered, so indexes can be checked
+    int FSkipped = 0;               // record mode: rows given up on since the last delivered one
+    bool FLoggerRefusedRow = false; // record mode: the last failed read was a logger error, not the line
+    quint16 FJumpTarget = 0;        // record mode: the index a forward jump landed on
+    int FJumpSeen = 0;              // record mode: times that jump has been seen
+    int FStalls = 0;                // record mode: logger answers in a row without progress
+    int FFurthestPos = -1;          // record mode: the furthest position a read has reported
     int FPageCheckFailures = 0;     // page mode: failed row checks of the current page in a row
     bool FAllPagesRead = false;     // page mode: the page being written has been delivered
     TFAST_PAS_LOG_RdPage FPage;

@@ -117,10 +117,115 @@ TEST_F(ReaderTest, LoggerErrorCodesAndOldRows)
     readByRecord();
     EXPECT_EQ(indexes, (std::vector<quint16>{5, 6, 7, 8}));
     EXPECT_EQ(reader.ReadErrorCount(), 1);
-    EXPECT_EQ(reader.LostRecordCount(), 1);
+    // Every row arrived in the end: a failed read that was read again loses nothing, and
+    // the old row 6 had been delivered already.
+    EXPECT_EQ(reader.LostRecordCount(), 0);
     EXPECT_TRUE(messages.contains("LOG_RDERROR|Last Index: 5"));
     EXPECT_TRUE(messages.contains("FRAME|FRAME ERROR, Last Index: 6"));
-    EXPECT_TRUE(messages.contains("LOG_LOST|Repeat number reached. Maybe some Record is lost!"));
+    EXPECT_TRUE(messages.filter("LOG_LOST").isEmpty());
+}
+
+// Loggers with defects that stay, read record by record: each read ends by itself, every
+// readable row comes once, and what is missing is counted and said once.
+TEST_F(ReaderTest, PersistentDefectsEndAndAreCounted)
+{
+    const int E = TScriptedLogger::kReadErrorRow;
+    const struct
+    {
+        const char* what;
+        std::vector<int> table;
+        std::vector<quint16> delivered;
+        int lost;
+        const char* lostMessage; // nullptr: none
+    } cases[] = {
+        {"missing index", {0, 1, 2, 4, 5, 6}, {0, 1, 2, 4, 5, 6}, 1, "LOG_LOST|Record lost: index 3"},
+        {"two missing", {7, 8, 11, 12}, {7, 8, 11, 12}, 2, "LOG_LOST|Records lost: index 9 - 10"},
+        {"missing at the top", {0, 1, 2, 4}, {0, 1, 2, 4}, 1, "LOG_LOST|Record lost: index 3"},
+        {"row always READERROR", {0, 1, E, 3, 4}, {0, 1, 3, 4}, 1, "LOG_LOST|Record lost: index 2"},
+        {"two bad rows", {0, E, E, 3}, {0, 3}, 2, "LOG_LOST|Records lost: index 1 - 2"},
+        {"newest row READERROR", {0, 1, 2, E}, {0, 1, 2}, 1, "LOG_LOST|Record lost: index 3"},
+        {"oldest row READERROR", {E, 5, 6}, {5, 6}, 1, nullptr},
+        {"index goes back", {100, 101, 102, 5, 6, 7}, {100, 101, 102, 5, 6, 7}, 0, nullptr},
+        {"index repeats once", {10, 11, 11, 12}, {10, 11, 11, 12}, 0, nullptr},
+        {"wraps and goes back", {65535, 0, 1, 0, 1}, {65535, 0, 1, 0, 1}, 0, nullptr},
+        {"empty logger", {}, {}, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TLOGGEREngine r;
+        TScriptedLogger d;
+        d.table = c.table;
+        std::vector<quint16> got;
+        QStringList said;
+        int ends = 0;
+        r.SetOstraDevice(&d);
+        r.SetLoopInterval(0);
+        r.OnRdLogger = [&](TLOGGEREngine*, const THART_PAS_LOG_Row& row) { got.push_back(row.index); };
+        r.OnMessage = [&](TLOGGEREngine*, const QString& cl, const QString& t) { said << cl + "|" + t; };
+        r.OnFinish = [&](TLOGGEREngine*) { ++ends; };
+        r.InitReadByRecord();
+        ASSERT_TRUE(WaitUntil([&] { return !r.Active(); }, 5000));
+        EXPECT_EQ(got, c.delivered);
+        EXPECT_EQ(r.LostRecordCount(), c.lost);
+        EXPECT_EQ(said.filter("LOG_LOST").size(), c.lostMessage ? 1 : 0) << qPrintable(said.join('\n'));
+        if (c.lostMessage) EXPECT_TRUE(said.contains(c.lostMessage)) << qPrintable(said.join('\n'));
+        EXPECT_TRUE(said.filter("LOG_ABORT").isEmpty());
+        if (c.table.empty()) EXPECT_TRUE(said.isEmpty()) << qPrintable(said.join('\n'));
+        EXPECT_EQ(ends, 1);
+        EXPECT_EQ(r.ReadEnd(), TReadEnd::Completed);
+        EXPECT_EQ(d.calls.back(), QString("close"));
+        EXPECT_LT(d.count("read"), 12 * int(c.table.size()) + 2);
+    }
+}
+
+TEST_F(ReaderTest, ALoggerThatDoesNotMoveOnEndsTheRead)
+{
+    // Every "next" row is the one already delivered, and the position never advances.
+    device.reads.assign(200, row(5));
+    readByRecord();
+    EXPECT_EQ(indexes, std::vector<quint16>{5});
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(device.count("read"), 1 + TLOGGEREngine::kMaxStalls);
+    EXPECT_EQ(messages.filter("LOG_ABORT").size(), 1);
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Aborted);
+    EXPECT_EQ(device.calls.back(), QString("close"));
+}
+
+// The owner may detach the device at any moment, also inside a transaction (the engine
+// runs events while it waits): the read ends at once, exactly once, with no call after.
+TEST_F(ReaderTest, DetachDuringAnyTransactionEndsTheReadOnce)
+{
+    for (bool pages : {false, true}) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(QString("%1 mode, detached in call %2").arg(pages ? "page" : "record").arg(at).toStdString());
+            TScriptedLogger d;
+            d.table = std::vector<int>{0, 1, 2, 4, 5};
+            d.layout.page = 1;
+            d.layout.sor = 2;
+            d.layout.totalpagecount = 8;
+            d.layout.rowperpage = 6;
+            TLOGGEREngine r;
+            r.SetOstraDevice(&d);
+            r.SetLoopInterval(0);
+            int ends = 0;
+            size_t callsAtDetach = 0;
+            r.OnFinish = [&](TLOGGEREngine*) { ++ends; };
+            d.duringCall = [&] {
+                if (int(d.calls.size()) == at) {
+                    r.SetOstraDevice(nullptr);
+                    callsAtDetach = d.calls.size();
+                }
+            };
+            if (pages) r.AssyReadByPage();
+            else r.InitReadByRecord();
+            ASSERT_TRUE(WaitUntil([&] { return !r.Active(); }, 5000));
+            EXPECT_EQ(ends, 1);
+            if (callsAtDetach == 0) break;
+            // Detached in the closing transaction, the read had already come to its end.
+            if (d.calls.back() != "close") EXPECT_EQ(r.ReadEnd(), TReadEnd::Aborted); // the read ended before call `at`: every call was tried
+            EXPECT_EQ(d.calls.size(), callsAtDetach);
+        }
+    }
 }
 
 TEST_F(ReaderTest, ReadErrorOnTheNewestRowIsReadAgain)
@@ -185,6 +290,7 @@ TEST_F(ReaderTest, LostLineEndsARecordRead)
     EXPECT_EQ(indexes, (std::vector<quint16>{1, 2}));
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(messages.contains("LOG_ABORT|No open port; reading stopped."));
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Aborted);
     EXPECT_EQ(device.count("close"), 0);
 }
 
@@ -197,6 +303,7 @@ TEST_F(ReaderTest, PagesOfALoggerThatHasNotWrapped)
     EXPECT_EQ(positions, range(0, 16));
     EXPECT_EQ(reader.TotalRecordCount(), 16);
     EXPECT_EQ(finished, 1);
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Completed);
     EXPECT_EQ(device.calls.back(), QString("close"));
 
     // The same with the timer.
@@ -307,6 +414,7 @@ TEST_F(ReaderTest, StopAndDetach)
     reader.AssyReadByPage();
     EXPECT_EQ(indexes.size(), 12u); // the page in hand is finished
     EXPECT_EQ(finished, 1);
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Stopped);
     EXPECT_EQ(device.calls.back(), QString("close"));
 
     // Detaching the device under a running read ends it without another call.

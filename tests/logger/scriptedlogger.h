@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace quentry::test {
@@ -26,8 +27,13 @@ public:
         QString what; // "open", "close", "seek W O", "read M", "layout", "page P"
     };
 
-    // Record mode
+    // Record mode: answers from the queue, or, when `table` is set, from a logger that
+    // holds these indexes oldest first (kReadErrorRow: a row that always reads as
+    // READERROR) with a read pointer that moves as a real one does.
+    static constexpr int kReadErrorRow = -1;
     std::deque<Read> reads;
+    std::optional<std::vector<int>> table;
+    int pointer = 0;
     // Page mode
     THART_PAS_LOG_RdLFData layout;
     TFrameError layoutResult = FRERR_OK;
@@ -48,12 +54,18 @@ public:
     TFrameError Log_Seek(TTXRXInfo&, THART_PAS_LOG_Seek& r) override
     {
         calls.push_back(QString("seek %1 %2").arg(r.Whence).arg(r.Offset));
+        if (duringCall) duringCall();
+        if (table) {
+            const int top = qMax(0, int(table->size()) - 1);
+            pointer = qBound(0, (r.Whence == 0 ? 0 : r.Whence == 1 ? top : pointer) + r.Offset, top);
+        }
         return FRERR_OK;
     }
     TFrameError Log_RdRecord(TTXRXInfo&, THART_PAS_LOG_RdRecord& r) override
     {
         calls.push_back(QString("read %1").arg(r.mode));
         if (duringCall) duringCall();
+        if (table) return readTable(r);
         Read next = reads.empty() ? Read{FRERR_OK, 0, 0, true} : reads.front();
         if (!reads.empty()) reads.pop_front();
         if (next.result != FRERR_OK) return next.result;
@@ -70,6 +82,7 @@ public:
     TFrameError Log_RdLFData(TTXRXInfo&, THART_PAS_LOG_RdLFData& r) override
     {
         calls.push_back("layout");
+        if (duringCall) duringCall();
         if (layoutResult == FRERR_OK) r = layout;
         return layoutResult;
     }
@@ -90,6 +103,29 @@ public:
             if (bad->second > 0) --bad->second;
             r.rows[3].event = kChecksumErrorEvent;
         }
+        return FRERR_OK;
+    }
+
+    TFrameError readTable(THART_PAS_LOG_RdRecord& r)
+    {
+        const int total = int(table->size());
+        r.lstat = THART_PAS_LOG_Status();
+        r.lstat.total = quint16(total);
+        if (total == 0) {
+            r.lstat.errorcode = 2;
+            r.lstat.TOF = true;
+            return FRERR_OK;
+        }
+        if (r.mode == 1) pointer = qMin(pointer + 1, total - 1);
+        r.lstat.pos = quint16(pointer);
+        r.lstat.TOF = pointer == total - 1;
+        const int index = (*table)[size_t(pointer)];
+        if (index == kReadErrorRow) {
+            r.lstat.errorcode = 2;
+            return FRERR_OK;
+        }
+        r.row = THART_PAS_LOG_Row();
+        r.row.index = quint16(index);
         return FRERR_OK;
     }
 

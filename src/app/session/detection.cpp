@@ -10,6 +10,9 @@ TDetection::TOutcome TDetection::Detect(TProtokoll protocol)
 {
     memo.clear();
     ConfigRead = false;
+    IdentityRead = FeatureIdRead = LoggerStatusRead = RtcRead = false;
+    Failure.clear();
+    FAccess.ClearLastFailure();
     FAccess.DeviceFound = false;
     FAccess.engine().SetHeartBeatActive(false);
     if (!FAccess.engine().SendAdapterMode()) {
@@ -46,8 +49,9 @@ bool TDetection::RunDetection(TProtokoll protocol)
         progress->setText(QStringLiteral("Reading Device Hardware Feature ID"));
     }
     quint16 id = 0;
-    if (!ReadFeatureId(id)) return result;
+    if (!ReadFeatureId(id)) return failedRequest() || result;
     FeatureId = id;
+    FeatureIdRead = true;
     result = true;
     progress->setPosition(3);
     progress->setText(QStringLiteral("Checking Logger Feature"));
@@ -62,26 +66,44 @@ bool TDetection::RunDetection(TProtokoll protocol)
     progress->setPosition(4);
     progress->setText(QStringLiteral("Reading Logger Status"));
     int status = 0;
-    if (!ReadLoggerStatus(status)) return result;
+    if (!ReadLoggerStatus(status)) return failedRequest() || result;
     LoggerStatus = status;
+    LoggerStatusRead = true;
     progress->setPosition(5);
     progress->setText(QStringLiteral("Checking RTC Status"));
     CheckRtcStatus(status);
-    if (!FSettings.ReadRtc()) return result;
+    if (!FSettings.ReadRtc()) return failedRequest() || result;
+    RtcRead = true;
     const TRtcValue& r = FSettings.RtcValue;
     memo << QString::asprintf("Date on RTC: %.4d-%.2d-%.2d %.2d:%.2d", r.year, r.month, r.day, r.hour,
                               r.minute);
     progress->setPosition(6);
     progress->setCaption(QStringLiteral("Reading Logger Config"));
     ConfigRead = FSettings.ReadLoggerConfig();
+    if (!ConfigRead) failedRequest();
     return result;
+}
+
+// Keeps what went wrong with the last request; false, so a failing step can return it.
+bool TDetection::failedRequest()
+{
+    Failure = FAccess.LastFailure.text();
+    return false;
+}
+
+QString TDetection::AddressesTried() const
+{
+    return FixedAddress ? QStringLiteral("polling address %1").arg(*FixedAddress)
+                        : QStringLiteral("polling addresses 0-15");
 }
 
 bool TDetection::DetectDevice()
 {
-    quint8 address = 0;
+    quint8 address = FixedAddress.value_or(0);
     THART_PAS_UniqueID id;
-    if (!FAccess.device().DetectFirstDevice(address, id)) {
+    const bool found = FixedAddress ? FAccess.device().RdUniqueID(address, id) == FRERR_OK
+                                    : FAccess.device().DetectFirstDevice(address, id);
+    if (!found) {
         PollingAddress = 255;
         FAccess.feedback().showError(QStringLiteral("Device Not Found!\r\nPlease Detect Again!"));
         return false;
@@ -95,6 +117,8 @@ bool TDetection::DetectDevice()
     TTestedDevice tested;
     tested.UniqueID = id;
     FReader.SetTestedDevice(tested);
+    IdentityRead = true;
+    if (OnIdentified) OnIdentified();
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "loggersettings.h"
 
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 namespace quentry {
 
@@ -38,12 +40,32 @@ public:
 
     static bool LoggerPresentIn(quint16 featureId);
 
+    // The polling address to talk to; unset: scan them all for the first that answers.
+    std::optional<quint8> FixedAddress;
+    // Called as soon as the transmitter has told its identity, before the later steps.
+    std::function<void()> OnIdentified;
+    // "polling addresses 0-15" or "polling address N": where the last detection looked.
+    QString AddressesTried() const;
+
+    // What the last detection saw. A fact not read stays false; `Failure` names the request
+    // that failed after the transmitter had answered (empty when none did).
+    bool IdentityRead = false;
+    bool FeatureIdRead = false;
+    bool LoggerStatusRead = false;
+    bool RtcRead = false;
+    QString Failure;
+
     QStringList memo;
     quint8 PollingAddress = 255;
     quint16 FeatureId = 0;
     int LoggerStatus = 0;
     bool RtcInitialized = false;
     bool ConfigRead = false; // the last detection reached the clock and the configuration
+
+private:
+    bool failedRequest();
+
+public:
 
 private:
     TDeviceAccess& FAccess;

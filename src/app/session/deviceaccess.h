@@ -8,6 +8,18 @@
 
 namespace quentry {
 
+// A parameter request that did not get its answer: which, and why.
+struct TRequestFailure
+{
+    int command = -1;    // the command number on the wire; -1: none failed
+    bool write = false;
+    int parameter = 0;
+    TFrameError error = FRERR_OK;
+    quint16 apiError = 0; // HART: response code * 256 + device status; FAST: status
+    // "command 131 (read parameter 98) was refused: response code 64, ...", or empty.
+    QString text() const;
+};
+
 class TDeviceAccess
 {
 public:
@@ -22,6 +34,9 @@ public:
     THART_PAS_UniqueID DeviceUniqueID;
     bool DeviceFound = false;
     bool LoggerDetected = false;
+    // The last parameter request that failed (cleared by ClearLastFailure).
+    TRequestFailure LastFailure;
+    void ClearLastFailure() { LastFailure = TRequestFailure(); }
 
     TCOMEngine& engine() const { return FEngine; }
     TOstraDevice& device() const { return FDevice; }
@@ -42,6 +57,7 @@ public:
 
 private:
     bool enterExit(quint8 mode);
+    void noteFailure(bool write, quint8 number, TFrameError e, const TTXRXInfo& d);
 
     TCOMEngine& FEngine;
     TOstraDevice& FDevice;

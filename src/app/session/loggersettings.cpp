@@ -66,6 +66,16 @@ TModeLabels ModeLabels(int modeIndex)
     return l;
 }
 
+QString RtcValueProblem(const TRtcValue& r)
+{
+    if (r.month < 1 || r.month > 12) return QStringLiteral("month %1").arg(r.month);
+    if (!QDate(r.year, r.month, 1).isValid()) return QStringLiteral("year %1").arg(r.year);
+    if (!QDate(r.year, r.month, r.day).isValid()) return QStringLiteral("day %1").arg(r.day);
+    if (r.hour > 23) return QStringLiteral("hour %1").arg(r.hour);
+    if (r.minute > 59) return QStringLiteral("minute %1").arg(r.minute);
+    return {};
+}
+
 bool TLoggerSettings::ReadRtc()
 {
     TProgressOptions o;

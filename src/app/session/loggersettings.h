@@ -32,6 +32,10 @@ struct TLoggerConfig
     float value2 = 0;
 };
 
+// Empty when the clock reading forms a real date and time, else the first field that
+// does not ("month 13").
+QString RtcValueProblem(const TRtcValue& r);
+
 TConfigDigits SplitDigits(float x);
 float JoinDigits(const TConfigDigits& d);
 
