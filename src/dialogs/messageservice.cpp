@@ -63,7 +63,10 @@ QMessageBox::StandardButton TMessageService::show(const TMessage& message)
         return QMessageBox::StandardButton(int(message.buttons) & -int(message.buttons)); // lowest button
     }
     QWidget* owner = message.centre == TCentre::MainWindow ? FMainWindow.data() : nullptr;
-    QMessageBox box(message.icon, message.caption, message.text, message.buttons, owner);
+    // The texts keep the line breaks they were written with; the box shows one break each.
+    QString shown = message.text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(message.icon, message.caption, shown, message.buttons, owner);
     if (message.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(message.defaultButton);
     box.adjustSize();

@@ -1,0 +1,59 @@
+#include "demo.h"
+
+#include "linktypes.h"
+#include "virtualtransmitter.h"
+
+#include <QFile>
+
+namespace quentry {
+
+TDemoLink::TDemoLink() = default;
+
+TDemoLink::~TDemoLink()
+{
+    if (FTransmitter) FTransmitter->stop();
+}
+
+bool TDemoLink::Start(QString& error)
+{
+    FDir = std::make_unique<QTemporaryDir>();
+    if (!FDir->isValid()) {
+        error = QStringLiteral("no temporary directory for the demo settings: %1").arg(FDir->errorString());
+        return false;
+    }
+    emulator::TEmulatorConfig c; // HART through a HART modem, polling address 0
+    c.rows = kDemoRows;
+    c.pages = qMax(2048, (kDemoRows + 5) / 6 + 1);
+    const QString invalid = c.validate();
+    if (!invalid.isEmpty()) {
+        error = QStringLiteral("virtual transmitter: %1").arg(invalid);
+        return false;
+    }
+    FTransmitter = std::make_unique<emulator::TVirtualTransmitter>(c);
+    FPortName = FTransmitter->start();
+    if (FPortName.isEmpty()) {
+        error = QStringLiteral("virtual transmitter could not start: %1").arg(FTransmitter->errorString());
+        return false;
+    }
+    QFile ini(Location().ReadPath());
+    if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        error = QStringLiteral("cannot write the demo settings %1: %2").arg(ini.fileName(), ini.errorString());
+        return false;
+    }
+    ini.write(QStringLiteral("[Main]\nOpenComAtStart=1\nComPort=1\nComPortName=%1\nProtocol=%2\nAdapter=0\n"
+                             "TimeOut=%3\n")
+                  .arg(FPortName)
+                  .arg(int(prt_HART))
+                  .arg(kDemoCycleMs)
+                  .toUtf8());
+    return ini.flush();
+}
+
+TSettingsLocation TDemoLink::Location() const
+{
+    TSettingsLocation l;
+    l.fallbackDir = FDir ? FDir->path() : QString(); // no site directory: only this private file is used
+    return l;
+}
+
+} // namespace quentry

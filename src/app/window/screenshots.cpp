@@ -1,0 +1,106 @@
+// quentry-screenshots: renders every page and dialog of the window against the virtual
+// transmitter into PNG files, for the README and for a look at the layout.
+//   quentry-screenshots <directory>
+#include "comsetupdlg.h"
+#include "demo.h"
+#include "logform.h"
+#include "mainform.h"
+#include "messageservice.h"
+#include "quentrywindows.h"
+#include "waiting.h"
+#include "yesnodlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <cstdio>
+
+using namespace quentry;
+
+namespace {
+
+QDir gOut;
+int gFailures = 0;
+
+void Save(QWidget& widget, const QString& name)
+{
+    WaitFor(150); // layouts and paints settle
+    const QString path = gOut.filePath(name + QStringLiteral(".png"));
+    if (widget.grab().save(path)) {
+        std::printf("%s\n", qPrintable(path));
+    } else {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        ++gFailures;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    gOut.setPath(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots"));
+    if (!gOut.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(gOut.path()));
+        return 1;
+    }
+
+    TDemoLink demo;
+    QString error;
+    if (!demo.Start(error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    TQuentryWindows w(demo.Location(), {});
+    w.Messages->setScripted(true); // nothing may wait for a person here
+    TMainForm& main = *w.MainForm;
+    main.show();
+    w.LogForm->show();
+    WaitFor(200);
+
+    main.ButtonRefreshClick();
+    Save(main, QStringLiteral("logger-settings"));
+    main.ShowPage(TMainForm::kPageDetection);
+    Save(main, QStringLiteral("device-detection"));
+    main.ShowPage(TMainForm::kPageControlSheet);
+    Save(main, QStringLiteral("logger-control-sheet"));
+    main.ShowPage(TMainForm::kPageLoggerSettings);
+    Save(*w.LogForm, QStringLiteral("log-window"));
+
+    TComSetupDlgForm& setup = *w.ComSetupDlgForm;
+    setup.InitPortComboBoxByName(main.COMEngine().PortName());
+    setup.show();
+    Save(setup, QStringLiteral("communication-setup"));
+    setup.hide();
+
+    TYesNoBottomDlgForm& yesNo = *w.YesNoBottomDlgForm;
+    yesNo.Prepare(QStringLiteral("Confirmation"), QStringLiteral("Are You sure to delete all records from the Device?"));
+    yesNo.show();
+    Save(yesNo, QStringLiteral("yes-no"));
+    yesNo.hide();
+
+    {
+        TProgressOptions o;
+        o.caption = QStringLiteral("Reading RTC ...");
+        o.text = QStringLiteral("Reading Month/Day");
+        o.maximum = 3;
+        o.position = 2;
+        auto progress = w.Messages->showProgress(o);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QProgressDialog*>(top); dialog && dialog->isVisible())
+                Save(*dialog, QStringLiteral("progress"));
+    }
+
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"),
+                    QStringLiteral("RTC Write Failed!\nPlease try with other device!"), QMessageBox::Ok);
+    box.show();
+    Save(box, QStringLiteral("message-box"));
+    box.hide();
+
+    // The close sequence, as the close box starts it.
+    main.close();
+    WaitUntil([&main] { return !main.isVisible(); }, 10000);
+    w.LogForm->hide();
+    return gFailures == 0 ? 0 : 1;
+}

@@ -1,0 +1,434 @@
+// The main window against the virtual transmitter: start-up from the settings file,
+// Detect, the clock and the logger configuration, Setup > Communication, navigation and
+// the close sequence. Modal boxes are answered by the message service.
+#include "comsetupdlg.h"
+#include "detectionpage.h"
+#include "logentrymodel.h"
+#include "logform.h"
+#include "loggersettingspage.h"
+#include "mainform.h"
+#include "messageservice.h"
+#include "ptypair.h"
+#include "quentrywindows.h"
+#include "adapters.h"
+#include "virtualtransmitter.h"
+#include "waiting.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QStatusBar>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <cmath>
+
+using namespace quentry;
+using namespace quentry::emulator;
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+const QString kCmdError = QStringLiteral("CMD error in reply\r\nPlease Detect Again!");
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        windows.reset();
+        transmitter.reset();
+    }
+
+    TSettingsLocation location() const
+    {
+        TSettingsLocation l;
+        l.fallbackDir = dir.path();
+        return l;
+    }
+    QString settingsPath() const { return location().ReadPath(); }
+
+    void writeSettings(const QString& port, int protocol = prt_HART, int adapter = 0)
+    {
+        QFile f(settingsPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Text));
+        f.write(QStringLiteral("[Main]\nComPortName=%1\nProtocol=%2\nAdapter=%3\nTimeOut=20\n")
+                    .arg(port)
+                    .arg(protocol)
+                    .arg(adapter)
+                    .toUtf8());
+    }
+
+    // A transmitter with a short logger, and a settings file that opens its port.
+    void startTransmitter(TEmulatorConfig c = {}, int adapter = 0)
+    {
+        c.rows = 30;
+        c.turnaroundMs = 0;
+        transmitter = std::make_unique<TVirtualTransmitter>(c);
+        const QString port = transmitter->start();
+        ASSERT_FALSE(port.isEmpty()) << qPrintable(transmitter->errorString());
+        writeSettings(port, c.protocol == TEmuProtocol::Fast ? prt_MODE3 : prt_HART, adapter);
+    }
+
+    void open(const QStringList& arguments = {})
+    {
+        windows = std::make_unique<TQuentryWindows>(location(), arguments);
+        messages().setScripted(true);
+        main().show();
+        idle();
+        // The least the engine allows: 20 ms byte gap, 30 ms answer wait.
+        if (main().COMEngine().Connected()) main().COMEngine().SetTime_ByteGap(0);
+    }
+
+    // Lets the idle handler run (it runs whenever the event queue has emptied).
+    static void idle() { WaitFor(30); }
+
+    TMainForm& main() { return *windows->MainForm; }
+    TMessageService& messages() { return *windows->Messages; }
+    TLoggerSettingsPage& page1() { return main().LoggerSettingsPage(); }
+    template <class T> T* control(const char* name) { return main().findChild<T*>(QLatin1String(name)); }
+    QString header() { return main().PageCaption(main().ActivePage()); }
+
+    void detect()
+    {
+        control<QPushButton>("ButtonRefresh")->click();
+        idle();
+    }
+
+    // Walks the close sequence from the close box to the end; the steps it went through.
+    QList<int> closeAndWait()
+    {
+        QList<int> steps;
+        QObject::connect(&main(), &TMainForm::CloseStepReached, [&steps](quint8 s) { steps << s; });
+        main().close();
+        EXPECT_TRUE(WaitUntil([this] { return !main().isVisible(); }, 10000)) << "the window did not close";
+        return steps;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TVirtualTransmitter> transmitter;
+    std::unique_ptr<TQuentryWindows> windows;
+};
+
+const QList<int> kAllCloseSteps = {cla_Stop, cla_WaitForStop, cla_ComClose, cla_WaitForComClose, cla_Enabled};
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsWithoutSettingsFileClosedAndClosesThroughEveryStep)
+{
+    open();
+    EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC");
+    EXPECT_EQ(main().centralWidget()->size() + QSize(0, main().statusBar()->height()), QSize(392, 304));
+    EXPECT_EQ(main().StatusPanelText(0), "Closed");
+    EXPECT_FALSE(control<QWidget>("PageControl1")->isEnabled()) << "no page is usable while the port is closed";
+    EXPECT_EQ(header(), "Device Detection");
+    EXPECT_FALSE(control<QPushButton>("ButtonBack")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ButtonNext")->isEnabled());
+    EXPECT_EQ(main().COMEngine().Protokoll(), prt_HART);
+    EXPECT_EQ(main().COMEngine().Adapter(), adt_None);
+    EXPECT_EQ(main().COMEngine().PortName(), "COM1") << "port 1 is opened at start by default";
+    EXPECT_EQ(windows->ComSetupDlgForm->CycleTime(), 150);
+    EXPECT_FALSE(main().FullLog());
+    EXPECT_FALSE(windows->LogForm->isVisible());
+
+    // The close box: refused at first, then one step per idle turn; no wait for a port
+    // that is closed already.
+    EXPECT_EQ(closeAndWait(), kAllCloseSteps);
+    QSettings saved(settingsPath(), QSettings::IniFormat);
+    EXPECT_EQ(saved.value("Main/ComPort").toInt(), 1);
+    EXPECT_EQ(saved.value("Main/Protocol").toInt(), 0);
+    EXPECT_EQ(saved.value("Main/Adapter").toInt(), 0);
+    EXPECT_EQ(main().OstraDevice().COMEngine(), nullptr) << "detached at the last step";
+    EXPECT_EQ(main().LOGGEREngine().OstraDevice(), nullptr);
+}
+
+TEST_F(MainWindowTest, FirstArgumentSlashLShowsTheLogWindow)
+{
+    const struct { QStringList args; bool fullLog; } cases[] = {
+        {{"/L"}, true}, {{"/l", "x"}, true}, {{"x", "/l"}, false}, {{"/list"}, false}};
+    for (const auto& c : cases) {
+        open(c.args);
+        EXPECT_EQ(main().FullLog(), c.fullLog) << qPrintable(c.args.join(' '));
+        EXPECT_EQ(windows->LogForm->isVisible(), c.fullLog) << qPrintable(c.args.join(' '));
+        windows.reset();
+    }
+}
+
+TEST_F(MainWindowTest, IdleWindowDoesNotSpin)
+{
+    open();
+    int turns = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     [&turns] { ++turns; });
+    WaitFor(500);
+    EXPECT_LT(turns, 25) << "the idle handler must not keep the event loop busy";
+}
+
+TEST_F(MainWindowTest, DetectWithLoggerFillsTheSettingsPageAndNavigates)
+{
+    TEmulatorConfig c;
+    c.pollingAddress = 3;
+    startTransmitter(c);
+    open({"/l"});
+    ASSERT_TRUE(main().COMEngine().Connected());
+    EXPECT_TRUE(main().StatusPanelText(0).startsWith("pts/")) << qPrintable(main().StatusPanelText(0));
+    EXPECT_TRUE(control<QWidget>("PageControl1")->isEnabled());
+    bool startClear = false;
+    QObject::connect(&main(), &TMainForm::StartClearGroupEnable, [&startClear](bool on) { startClear = on; });
+
+    detect();
+    EXPECT_TRUE(main().DeviceFound());
+    EXPECT_TRUE(main().LoggerDetected());
+    EXPECT_TRUE(startClear);
+    EXPECT_EQ(main().PollingAddress(), 3);
+    EXPECT_EQ(main().TestedDevice().UniqueID.DeviceID, c.deviceId);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageLoggerSettings);
+    EXPECT_EQ(header(), "Logger Settings");
+    const QStringList memo = main().DetectionPage().MemoLines();
+    EXPECT_EQ(memo.mid(0, 4), QStringList({"Polling Address: 3", QString("FactoryID: %1").arg(c.factoryId),
+                                           QString("DeviceTypeID: %1").arg(c.deviceTypeId),
+                                           QString("DeviceID: %1").arg(c.deviceId)}));
+    EXPECT_TRUE(memo.contains("On-board logger detected!"));
+    EXPECT_TRUE(memo.contains("RTC Initialized!"));
+    EXPECT_EQ(memo.filter("Date on RTC: ").size(), 1);
+    EXPECT_EQ(page1().JvDatePickerEdit1->date(), transmitter->clock().date());
+    // The transmitter starts with configuration 111.
+    EXPECT_EQ(page1().ComboBoxMode->currentText(), "Linear Mode (Scheduled Mode)");
+    EXPECT_EQ(page1().ComboBoxExtEvent->currentText(), "Errors And Warnings");
+    EXPECT_EQ(page1().ComboBoxStatusEvent->currentText(), "Internal Status change");
+    EXPECT_EQ(page1().LabelVal1->text(), "Cycle Time (sec):");
+    EXPECT_TRUE(page1().LabelVal2->isHidden());
+    EXPECT_TRUE(control<QPushButton>("ButtonRefresh")->isEnabled());
+    EXPECT_TRUE(main().menuBar()->actions().constFirst()->isEnabled());
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+    // The log window took the frames.
+    EXPECT_GT(windows->LogForm->CommunicationList().count(), 10);
+
+    // Back and Next are requests that the idle handler carries out.
+    control<QPushButton>("ButtonBack")->click();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageLoggerSettings);
+    idle();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageDetection);
+    EXPECT_FALSE(control<QPushButton>("ButtonBack")->isEnabled());
+    control<QPushButton>("ButtonNext")->click();
+    idle();
+    control<QPushButton>("ButtonNext")->click();
+    idle();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    EXPECT_EQ(header(), "Logger Control Sheet");
+    EXPECT_FALSE(control<QPushButton>("ButtonNext")->isEnabled());
+    main().ButtonNextClick();
+    idle();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet) << "Next on the last page stays";
+}
+
+TEST_F(MainWindowTest, DetectWithoutLoggerStaysOnTheFirstPage)
+{
+    TEmulatorConfig c;
+    c.featureId = 12145; // third digit 1: no logger
+    startTransmitter(c);
+    open();
+    bool startClear = false;
+    QObject::connect(&main(), &TMainForm::StartClearGroupEnable, [&startClear](bool on) { startClear |= on; });
+    detect();
+    EXPECT_TRUE(main().DeviceFound());
+    EXPECT_FALSE(main().LoggerDetected());
+    EXPECT_FALSE(startClear);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageDetection);
+    ASSERT_EQ(messages().shownMessages().size(), 1);
+    EXPECT_EQ(messages().shownMessages()[0].text, "On-board logger is NOT detected!\r\nPlease try with other device!");
+    EXPECT_TRUE(main().DetectionPage().MemoLines().contains("On-board logger NOT detected!"));
+    EXPECT_TRUE(control<QPushButton>("ButtonRefresh")->isEnabled());
+    EXPECT_TRUE(main().menuBar()->actions().constFirst()->isEnabled());
+    EXPECT_FALSE(main().PageEnabled(TMainForm::kPageLoggerSettings));
+}
+
+TEST_F(MainWindowTest, DetectWithNoDeviceOnTheLine)
+{
+    test::TPtyPair silent; // a port nobody answers on
+    ASSERT_TRUE(silent.isValid());
+    writeSettings(silent.slavePath());
+    open();
+    ASSERT_TRUE(main().COMEngine().Connected());
+    detect();
+    EXPECT_FALSE(main().DeviceFound());
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageDetection);
+    ASSERT_EQ(messages().shownMessages().size(), 1);
+    EXPECT_EQ(messages().shownMessages()[0].text, "Device Not Found!\r\nPlease Detect Again!");
+    EXPECT_EQ(main().DetectionPage().MemoLines(), QStringList{"Device is not found."});
+    EXPECT_FALSE(control<QPushButton>("ButtonNext")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("ButtonRefresh")->isEnabled());
+}
+
+TEST_F(MainWindowTest, DetectWithTheAdapterNotAnswering)
+{
+    startTransmitter({}, 1); // the settings ask for the USB link adapter; the line has none
+    open();
+    main().COMEngine().Tavix().SetTimeScale(0.02);
+    detect();
+    EXPECT_EQ(main().DetectionPage().MemoLines(), QStringList{"Communication Adapter is not found."});
+    EXPECT_FALSE(main().DeviceFound());
+    // Back and Next are enabled, but the pages behind them are not: nothing moves.
+    EXPECT_TRUE(control<QPushButton>("ButtonNext")->isEnabled());
+    main().ButtonNextClick();
+    idle();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageDetection);
+}
+
+TEST_F(MainWindowTest, ClockWriteSyncAndReadInRemoteMode)
+{
+    startTransmitter();
+    open();
+    detect();
+    ASSERT_EQ(main().ActivePage(), TMainForm::kPageLoggerSettings);
+
+    page1().JvDatePickerEdit1->setDate(QDate(2015, 6, 30));
+    page1().JvSpinEditHour->setValue(23);
+    page1().JvSpinEditMin->setValue(59);
+    page1().Button1->click();
+    EXPECT_EQ(transmitter->clock().date(), QDate(2015, 6, 30));
+    EXPECT_EQ(transmitter->clock().time().hour(), 23);
+    EXPECT_EQ(transmitter->clock().time().minute(), 59);
+    EXPECT_FALSE(transmitter->remoteMode()) << "remote mode is left after the write";
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+
+    // Sync. takes the PC's date and time, read one after the other.
+    page1().CurrentDate = [] { return QDate(2024, 2, 29); };
+    page1().CurrentTime = [] { return QTime(7, 5); };
+    page1().Button3->click();
+    EXPECT_EQ(transmitter->clock().date(), QDate(2024, 2, 29));
+    EXPECT_EQ(transmitter->clock().time().hour(), 7);
+
+    page1().JvDatePickerEdit1->setDate(QDate(2000, 1, 1));
+    page1().Button2->click(); // Read
+    EXPECT_EQ(page1().JvDatePickerEdit1->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(page1().JvSpinEditHour->value(), 7);
+    EXPECT_EQ(page1().JvSpinEditMin->value(), 5);
+
+    // Remote mode refused: the write fails and says so.
+    transmitter->setFaults(*TFaultPlan::parse("rc/130=*:16"));
+    page1().Button1->click();
+    ASSERT_EQ(messages().shownMessages().size(), 1);
+    EXPECT_EQ(messages().shownMessages()[0].text, "RTC Write Failed!\r\nPlease try with other device!");
+    EXPECT_EQ(transmitter->clock().date(), QDate(2024, 2, 29));
+    EXPECT_TRUE(page1().Button1->isEnabled()) << "the page is usable again after the request";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
+}
+
+TEST_F(MainWindowTest, LoggerConfigurationRoundTrip)
+{
+    startTransmitter();
+    open();
+    detect();
+    // 2113 names every digit; 2117 has a mode this program has no entry for.
+    const struct { int stored; QString mode; QString value1Label; } cases[] = {
+        {2113, "Event Mode (PV changed precent)", "Limit Value (%):"},
+        {2117, "", "Limit Value (%):"},
+    };
+    for (const auto& c : cases) {
+        main().LoggerSettings().LoggerConfig.digits = SplitDigits(float(c.stored));
+        ASSERT_TRUE(main().LoggerSettings().WriteLoggerConfig());
+        page1().Button4->click(); // Read
+        EXPECT_EQ(page1().ComboBoxMode->currentText(), c.mode) << c.stored;
+        EXPECT_EQ(page1().ComboBoxExtEvent->currentText(), "Errors And Warnings") << c.stored;
+        EXPECT_EQ(page1().ComboBoxStatusEvent->currentText(), "Internal Status change") << c.stored;
+        page1().JvSpinEditVal1->setValue(42.5);
+        page1().Button5->click(); // Write, the lists unchanged
+        EXPECT_EQ(transmitter->parameter(34).value_or(NAN), float(c.stored)) << c.stored;
+        EXPECT_EQ(transmitter->parameter(35).value_or(NAN), 42.5f) << c.stored;
+    }
+    EXPECT_EQ(page1().LabelVal1->text(), "Limit Value (%):") << "kept from the last mode with an entry";
+
+    // The mode list relabels the values when the user picks an entry.
+    page1().ComboBoxMode->setCurrentIndex(0);
+    emit page1().ComboBoxMode->activated(0);
+    EXPECT_EQ(page1().LabelVal1->text(), "-");
+    EXPECT_TRUE(page1().JvSpinEditVal1->isHidden());
+    EXPECT_TRUE(page1().LabelExtEvent->isHidden());
+    page1().ComboBoxMode->setCurrentIndex(4);
+    emit page1().ComboBoxMode->activated(4);
+    EXPECT_EQ(page1().LabelVal1->text(), "Limit Value 1:");
+    EXPECT_FALSE(page1().JvSpinEditVal2->isHidden());
+}
+
+TEST_F(MainWindowTest, SetupCommunicationAppliesTheTamboAdapter)
+{
+    startTransmitter();
+    open();
+    const QString port = transmitter->slavePath();
+    const quint32 gapBefore = main().COMEngine().Time_ByteGap();
+
+    // Cancel changes nothing.
+    messages().queueDialogAnswer([](QDialog&) { return int(QDialog::Rejected); });
+    main().Communication1Click();
+    EXPECT_EQ(main().COMEngine().Adapter(), adt_None);
+    EXPECT_EQ(main().COMEngine().Time_ByteGap(), gapBefore);
+
+    messages().queueDialogAnswer([&port](QDialog& d) {
+        auto* adapter = d.findChild<QComboBox*>("ComboBoxAdapter");
+        adapter->setCurrentIndex(3);
+        emit adapter->activated(3);
+        d.findChild<QComboBox*>("ComboBoxPort")->setEditText(port);
+        d.findChild<QSpinBox*>("JvSpinEditTimeOut")->setValue(40);
+        static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
+        return d.result();
+    });
+    main().Communication1Click();
+    TComSetupDlgForm& setup = *windows->ComSetupDlgForm;
+    EXPECT_EQ(setup.Adapter(), 3);
+    EXPECT_EQ(setup.findChild<QComboBox*>("ComboBoxProtokol")->currentText(), "FAST (MODE3)");
+    TCOMEngine& engine = main().COMEngine();
+    EXPECT_EQ(engine.Adapter(), adt_IrDA);
+    EXPECT_EQ(engine.IrDAAdapterType, iratype_TAMBO);
+    EXPECT_EQ(engine.Protokoll(), prt_MODE3);
+    EXPECT_EQ(engine.Time_ByteGap(), 40u);
+    EXPECT_TRUE(engine.Connected());
+    EXPECT_EQ(engine.PortName(), port);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageDetection);
+
+    // Written at close, not before.
+    EXPECT_EQ(QSettings(settingsPath(), QSettings::IniFormat).value("Main/Adapter").toInt(), 0);
+    EXPECT_EQ(closeAndWait(), kAllCloseSteps);
+    EXPECT_FALSE(engine.Connected());
+    QSettings saved(settingsPath(), QSettings::IniFormat);
+    EXPECT_EQ(saved.value("Main/Adapter").toInt(), 3);
+    EXPECT_EQ(saved.value("Main/Protocol").toInt(), 1);
+    EXPECT_EQ(saved.value("Main/ComPortName").toString(), port);
+    EXPECT_EQ(saved.value("Main/TimeOut").toInt(), 40);
+}
+
+TEST_F(MainWindowTest, ClosingDuringAReadStopsTheReaderFirst)
+{
+    TEmulatorConfig c;
+    c.rows = 30;
+    startTransmitter(c);
+    open();
+    detect();
+    ASSERT_TRUE(main().DeviceFound());
+    TLOGGEREngine& reader = main().LOGGEREngine();
+    int rows = 0;
+    bool finished = false, finishedWhileOpen = false;
+    reader.OnRdLogger = [&rows](TLOGGEREngine*, const THART_PAS_LOG_Row&) { ++rows; };
+    reader.OnFinish = [&](TLOGGEREngine*) {
+        finished = true;
+        finishedWhileOpen = main().COMEngine().Connected();
+    };
+    reader.InitReadByRecord();
+    ASSERT_TRUE(WaitUntil([&] { return rows >= 3; }, 5000));
+    ASSERT_TRUE(reader.Active());
+
+    EXPECT_EQ(closeAndWait(), kAllCloseSteps);
+    EXPECT_TRUE(finished);
+    EXPECT_TRUE(finishedWhileOpen) << "the read ended before the port was closed";
+    EXPECT_FALSE(reader.Active());
+    EXPECT_LT(rows, 30);
+    EXPECT_FALSE(transmitter->loggerState().open) << "the reader closed the logger on its way out";
+}
