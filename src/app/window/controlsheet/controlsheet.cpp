@@ -211,8 +211,8 @@ void TLoggerControlSheet::Log_Add(const THART_PAS_LOG_Row& Row)
     if (FParts.access.engine().Protokoll() != prt_MODE3 || reader.FilePointerPos() % 24 == 0) {
         LabelTotalRec->setText(TotalRecText(reader.TotalRecordCount(), reader.FilePointerPos(), Row.index));
         if (const std::optional<int> p = ReadGaugePercent(reader.FilePointerPos(), reader.TotalRecordCount())) {
-            setGauge(*p);
             LabelTime->setText(FClock.FormatElapsed(*p));
+            setGauge(*p);
         } else {
             LabelTime->setText(FClock.FormatElapsed(0));
         }
