@@ -11,6 +11,8 @@ QString TotalRecText(int totalRecordCount, int filePointerPos, int lastIndex)
 
 QString ResultRecText(int records) { return QStringLiteral("Result: %1 record(s) readed.").arg(records); }
 
+int ReadResultRecords(int filePointerPos, int rowsDelivered) { return rowsDelivered > 0 ? filePointerPos + 1 : 0; }
+
 QString ConvertingText() { return QStringLiteral("Converting ..."); }
 
 std::optional<int> ReadGaugePercent(int filePointerPos, int totalRecordCount)

@@ -10,6 +10,9 @@ namespace quentry {
 QString TotalRecText(int totalRecordCount, int filePointerPos, int lastIndex);
 // "Result: %d record(s) readed."
 QString ResultRecText(int records);
+// The count the result line of a read shows: the reader's last file position + 1, or 0
+// when no row arrived (an empty logger leaves the position at 0 without a row at 0).
+int ReadResultRecords(int filePointerPos, int rowsDelivered);
 // "Converting ..."
 QString ConvertingText();
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProgressDialog>
 #include <QScreen>
@@ -91,6 +93,34 @@ int TMessageService::exec(QDialog& dialog, TCentre where)
     dialog.adjustSize();
     centre(dialog, where);
     return dialog.exec();
+}
+
+QString TMessageService::getFileName(const TFileDialogRequest& request)
+{
+    FFileDialogs.append(request);
+    const bool save = request.mode == TFileDialogRequest::TMode::Save;
+    if (FScripted) {
+        QString path = FFileAnswers.isEmpty() ? QString() : FFileAnswers.takeFirst();
+        if (save && !path.isEmpty() && !request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QLatin1Char('.') + request.defaultSuffix;
+        return path;
+    }
+    QFileDialog dialog(FMainWindow, request.caption, request.directory, request.filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (save && !request.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    // A waiting hourglass would hide that the dialog expects an answer.
+    const bool hadCursor = QApplication::overrideCursor() != nullptr;
+    if (hadCursor)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    if (hadCursor)
+        QApplication::restoreOverrideCursor();
+    return chosen ? dialog.selectedFiles().constFirst() : QString();
 }
 
 std::unique_ptr<TProgress> TMessageService::showProgress(const TProgressOptions& options)

@@ -16,6 +16,20 @@ class QDialog;
 
 namespace quentry {
 
+// One file dialog as the program asks for it. The filter is in Qt's form
+// ("Logger Image files (*.img);;All files (*.*)").
+struct TFileDialogRequest
+{
+    enum class TMode : quint8 { Open, Save };
+    TMode mode = TMode::Save;
+    QString caption;
+    QString directory;
+    QString fileName;      // the name proposed, usually without its extension
+    QString filter;
+    QString defaultSuffix; // added to a chosen name that has none
+    bool confirmOverwrite = false;
+};
+
 // One message box as the program asks for it.
 struct TMessage
 {
@@ -47,6 +61,19 @@ public:
     void showError(const QString& text, TMessageButton button = TMessageButton::Ok) override;
     void beep() override;
 
+    // A file dialog; the chosen path, or empty when it was cancelled.
+    QString getFileName(const TFileDialogRequest& request);
+    QString getSaveFileName(TFileDialogRequest request)
+    {
+        request.mode = TFileDialogRequest::TMode::Save;
+        return getFileName(request);
+    }
+    QString getOpenFileName(TFileDialogRequest request)
+    {
+        request.mode = TFileDialogRequest::TMode::Open;
+        return getFileName(request);
+    }
+
     // Centres a top-level widget on the screen or on the main window.
     void centre(QWidget& widget, TCentre where) const;
 
@@ -62,6 +89,10 @@ public:
     void queueDialogAnswer(TDialogAnswer answer) { FDialogAnswers.append(std::move(answer)); }
     const QList<TMessage>& shownMessages() const { return FShown; }
     void clearShown() { FShown.clear(); }
+    // File dialogs take the next queued path as if it had been chosen (the default suffix
+    // added as the dialog would); an empty path, or an empty queue, is Cancel.
+    void queueFileName(const QString& path) { FFileAnswers.append(path); }
+    const QList<TFileDialogRequest>& shownFileDialogs() const { return FFileDialogs; }
 
 private:
     QPointer<QWidget> FMainWindow;
@@ -69,6 +100,8 @@ private:
     QList<QMessageBox::StandardButton> FBoxAnswers;
     QList<TDialogAnswer> FDialogAnswers;
     QList<TMessage> FShown;
+    QList<QString> FFileAnswers;
+    QList<TFileDialogRequest> FFileDialogs;
 };
 
 // The hourglass while it lives; restored on every way out of a scope.

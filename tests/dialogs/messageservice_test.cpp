@@ -51,3 +51,22 @@ TEST(MessageService, ProgressShowsWithCursorAndRestoresBothWhenGone)
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST(MessageService, ScriptedFileDialogsTakeQueuedNamesThenCancel)
+{
+    TMessageService service;
+    service.setScripted(true);
+    service.queueFileName("/tmp/site");
+    service.queueFileName("/tmp/site.dat");
+    service.queueFileName("/tmp/site");
+    TFileDialogRequest request;
+    request.caption = "Saving Logger Image File";
+    request.defaultSuffix = "img";
+    EXPECT_EQ(service.getSaveFileName(request), "/tmp/site.img") << "a name without extension gets the default";
+    EXPECT_EQ(service.getSaveFileName(request), "/tmp/site.dat");
+    EXPECT_EQ(service.getOpenFileName(request), "/tmp/site") << "an open dialog names an existing file as it is";
+    EXPECT_EQ(service.getSaveFileName(request), "") << "nothing queued: Cancel";
+    ASSERT_EQ(service.shownFileDialogs().size(), 4);
+    EXPECT_EQ(service.shownFileDialogs().at(2).mode, TFileDialogRequest::TMode::Open);
+    EXPECT_EQ(service.shownFileDialogs().first().caption, "Saving Logger Image File");
+}
