@@ -34,6 +34,8 @@ const QList<TCommandInfo>& commands()
         {"info", "info FILE.img", "Summarise a log image: rows, time span, events and errors.", {}},
         {"decode", "decode hart HEX | decode fast HEX | decode row HEX [--page]",
          "Decode a reply frame or a 44-byte logger row copied from the communication log.", {"page"}},
+        {"simulate", "simulate --out FILE.img [--rows N --start ISO --period MIN ...]",
+         "Write a generated log image, as the simulator window makes it (see simulate --help).", {}},
     };
     return list;
 }

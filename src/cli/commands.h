@@ -16,6 +16,8 @@ int RunConfig(const TCommandLine& c, TTerminalFeedback& f);
 int RunConvert(const TCommandLine& c, TTerminalFeedback& f);
 int RunInfo(const TCommandLine& c, TTerminalFeedback& f);
 int RunDecode(const TCommandLine& c, TTerminalFeedback& f);
+// simulate parses its own options (arguments after the command name).
+int RunSimulate(const QStringList& args, TTerminalFeedback& f);
 
 // One line "quentry-cli: <reason>" on stderr; returns 1.
 int Fail(TTerminalFeedback& f, const QString& reason);

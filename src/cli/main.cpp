@@ -19,7 +19,9 @@ int main(int argc, char** argv)
     TTerminalFeedback::installInterruptHandler();
     TTerminalFeedback feedback;
 
-    const TCommandLine c = ParseCommandLine(QCoreApplication::arguments());
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1 && args[1] == QLatin1String("simulate")) return RunSimulate(args.mid(2), feedback);
+    const TCommandLine c = ParseCommandLine(args);
     if (c.help) {
         std::fputs((c.command.isEmpty() ? GeneralHelp() : CommandHelp(c.command)).toLocal8Bit().constData(), stdout);
         return 0;
