@@ -106,6 +106,13 @@ TComSetupValues LoadSettings(TCOMEngine& engine, const TSettingsLocation& locati
 
     // The engine's IrDA variant follows the adapter code, whatever "IrDAAdapter" holds.
     ApplyAdapterCode(engine, s.Adapter);
+    // Every link adapter talks FAST to the engine (the setup dialog sets the protocol from the
+    // adapter); a file that says HART beside one would have the adapter told one protocol and
+    // the engine speak the other, so the adapter decides.
+    if (s.Adapter != 0 && engine.Protokoll() != prt_MODE3) {
+        engine.SetProtokoll(prt_MODE3);
+        dialog.Protokoll = prt_MODE3;
+    }
 
     if (openPort && s.OpenComAtStart) {
         if (!s.ComPortName.isEmpty())

@@ -102,6 +102,24 @@ TEST_F(SettingsFixture, AdapterThreeIsIrdaTamboBothWays)
     EXPECT_EQ(AdapterCodeOf(*engine), 2);
 }
 
+TEST_F(SettingsFixture, AnAdapterDecidesTheProtocolWhenTheFileDisagrees)
+{
+    struct Case { const char* ini; TProtokoll protocol; };
+    const Case cases[] = {
+        {"[Main]\r\nAdapter=0\r\nProtocol=0\r\n", prt_HART},
+        {"[Main]\r\nAdapter=1\r\nProtocol=0\r\n", prt_MODE3},
+        {"[Main]\r\nAdapter=2\r\nProtocol=0\r\n", prt_MODE3},
+        {"[Main]\r\nAdapter=3\r\nProtocol=0\r\n", prt_MODE3},
+    };
+    for (const Case& c : cases) {
+        WriteIni(location.fallbackDir, c.ini);
+        NewEngine();
+        const TComSetupValues dialog = LoadSettings(*engine, location, false);
+        EXPECT_EQ(engine->Protokoll(), c.protocol) << c.ini;
+        EXPECT_EQ(dialog.Protokoll, c.protocol) << c.ini;
+    }
+}
+
 TEST_F(SettingsFixture, OpenComAtStartZeroLeavesThePortClosed)
 {
     WriteIni(location.fallbackDir, "[Main]\nOpenComAtStart=0\nComPort=3\n");
