@@ -384,3 +384,31 @@ TEST_F(EngineOnEmulator, ChunkedRepliesWithGapsBelowTheByteGapArriveWhole)
     EXPECT_EQ(hexOf(id), "FE 60 51 05 05 01 0C 03 00 01 23 45 00 00 00 00");
     EXPECT_EQ(engine->ErrorCount(), 0u);
 }
+
+TEST_F(EngineOnEmulator, ALateReplyDuringTheAdapterSwitchStartsNoSecondSwitch)
+{
+    // The first measurement is answered 300 ms late, after the engine gave up on it and
+    // while it puts the USB adapter back into FAST mode.
+    TEmulatorConfig c;
+    c.adapter = TEmuAdapter::Usb;
+    c.protocol = TEmuProtocol::Fast;
+    c.faults = *TFaultPlan::parse(QStringLiteral("delay/0=1:300"));
+    start(c, prt_MODE3, adt_USB);
+    engine->SetMaxRetrycount(0);
+    TFAST_RDMEAS m{};
+    TTXRXInfo d;
+    engine->FAST_RDMEAS(d, m);
+    WaitFor(400); // the late reply has come by now
+    // The late bytes may spoil the adapter's first answer (then it asks again, inside the
+    // same switch), but they never start a switch inside the switch.
+    EXPECT_EQ(feedback.mostOpen, 1) << qPrintable(log.join('\n'));
+    EXPECT_GE(transmitter->stats().adapterCommands.at(0x3035), 1);
+    EXPECT_FALSE(logHas(QStringLiteral("ERR: Adapter mode switch already running; not started again.")));
+    EXPECT_TRUE(feedback.errors.isEmpty());
+    EXPECT_EQ(transmitter->protocol(), TEmuProtocol::Fast);
+    d = TTXRXInfo();
+    engine->FAST_RDMEAS(d, m);
+    EXPECT_EQ(d.FrameError, FRERR_OK) << "the port is back at the FAST settings";
+    EXPECT_EQ(m.PVunitcode, 24);
+    EXPECT_EQ(transmitter->stats().adapterCommands.size(), 1u);
+}

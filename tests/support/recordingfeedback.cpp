@@ -1,5 +1,7 @@
 #include "recordingfeedback.h"
 
+#include <algorithm>
+
 namespace quentry::test {
 
 class TRecordingProgress final : public TProgress
@@ -8,7 +10,7 @@ public:
     TRecordingProgress(TRecordingFeedback& owner, std::shared_ptr<TRecordingFeedback::Shown> shown)
         : FOwner(owner), FShown(std::move(shown))
     {
-        ++FOwner.openNow;
+        FOwner.mostOpen = std::max(FOwner.mostOpen, ++FOwner.openNow);
     }
     ~TRecordingProgress() override { --FOwner.openNow; }
     void setCaption(const QString& c) override { FShown->captions << c; }

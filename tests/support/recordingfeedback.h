@@ -30,6 +30,7 @@ public:
     QList<TMessageButton> errorButtons;
     int beeps = 0;
     int openNow = 0;
+    int mostOpen = 0; // dialogs open at one time, at most
 
 private:
     friend class TRecordingProgress;
