@@ -55,10 +55,6 @@ void CopyPortSettings(const TSerialPort& from, TSerialPort& to, bool withFlowCho
     to.SetHandlers(from.Handlers());
 }
 
-} // namespace quentry
-
-namespace quentry {
-
 TLineErrors LineErrorsBetween(const TLineCounters& before, const TLineCounters& after)
 {
     // Counters only grow; one that went down was reset by the driver and says nothing.

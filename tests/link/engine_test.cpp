@@ -460,3 +460,17 @@ TEST_F(EngineTest, LineErrorsAreLoggedInOrder)
                                   "ERROR|Transmitt Buffer Full!"};
     EXPECT_EQ(log, expected);
 }
+
+TEST(LineCounters, TheErrorsAreTheCountersThatGrew)
+{
+    const TLineCounters before{3, 1, 0, 2, 0};
+    struct Case { TLineCounters after; TLineErrors expected; };
+    const Case cases[] = {
+        {{3, 1, 0, 2, 0}, 0},
+        {{4, 1, 0, 2, 0}, le_Framing},
+        {{3, 2, 0, 2, 0}, le_Parity},
+        {{3, 1, 1, 3, 1}, TLineErrors(le_Overrun | le_Break | le_RxOverrun)},
+        {{0, 0, 0, 0, 0}, 0}, // reset by the driver: says nothing
+    };
+    for (const Case& c : cases) EXPECT_EQ(LineErrorsBetween(before, c.after), c.expected);
+}
