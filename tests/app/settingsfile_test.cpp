@@ -111,7 +111,11 @@ TEST_F(SettingsFixture, AnAdapterDecidesTheProtocolWhenTheFileDisagrees)
         {"[Main]\r\nAdapter=2\r\nProtocol=0\r\n", prt_MODE3},
         {"[Main]\r\nAdapter=3\r\nProtocol=0\r\n", prt_MODE3},
     };
+    int n = 0;
     for (const Case& c : cases) {
+        // A directory per case: files of one size written within a second look unchanged
+        // to the settings reader's cache.
+        location.fallbackDir = root.filePath(QStringLiteral("exe%1").arg(++n));
         WriteIni(location.fallbackDir, c.ini);
         NewEngine();
         const TComSetupValues dialog = LoadSettings(*engine, location, false);
