@@ -293,11 +293,11 @@ TEST_P(FamilyOnEitherProtocol, ParameterWritesNeedRemoteProgramming)
     EXPECT_EQ(p.dimstr, "sec");
     EXPECT_EQ(p.value, 300.0f);
 
-    // Refused outside remote programming: write protect. Under FAST the engine accepts any
-    // status byte, so the refusal shows in the status byte only.
+    // Refused outside remote programming: write protect. Under FAST the refusal is a status
+    // byte without the parameter's data, which the engine reports as a size error.
     p.value = 600.0f;
     const TFrameError refused = device.WrParam(d, p);
-    EXPECT_EQ(refused, GetParam() == prt_HART ? FERR_HARTDEVICE : FRERR_OK);
+    EXPECT_EQ(refused, GetParam() == prt_HART ? FERR_HARTDEVICE : FRERR_SIZE);
     EXPECT_EQ(responseCode(d, GetParam()), 7);
     EXPECT_EQ(transmitter->parameter(35), 300.0f);
 
