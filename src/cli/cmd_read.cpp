@@ -103,6 +103,10 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
 
     TCliLink link(c.common, f);
     if (!link.open(error) || !link.detect(error)) return FailOrInterrupted(f, error);
+    // Detection finishes the step it is in; an interrupt that came meanwhile starts no read.
+    if (TTerminalFeedback::interrupted())
+        return FailOrInterrupted(f, QStringLiteral("interrupted (%1) during detection; nothing was read")
+                                        .arg(TTerminalFeedback::interruptName()));
 
     TLogStore store(&f);
     TElapsedClock clock;

@@ -227,6 +227,21 @@ TEST_F(CliRead, InterruptedReadWritesWhatWasReadToEveryFile)
         TearDown();
     }
 
+    // Ctrl-C while the transmitter is being detected: no read starts.
+    {
+        const QString port = startEmulator({"--rows", "400", "--pages", "100"});
+        QStringList args = QStringList{"read", "--out", path("h.img")} + link(port);
+        args[args.indexOf("--cycle") + 1] = "300"; // detection takes seconds
+        ASSERT_NO_FATAL_FAILURE(startCli(args));
+        QThread::msleep(300);
+        ::kill(pid_t(cli->processId()), SIGINT);
+        const TRun r = finish();
+        EXPECT_EQ(r.exit, 130);
+        EXPECT_TRUE(r.err.contains("interrupted (Ctrl-C) during detection")) << qPrintable(r.err);
+        EXPECT_FALSE(QFile::exists(path("h.img")));
+        TearDown();
+    }
+
     // A second Ctrl-C does not wait for anything.
     const QString port = startEmulator({"--rows", "400", "--pages", "100"});
     ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read", "--out", path("j.img")} + link(port)));
@@ -285,4 +300,25 @@ TEST_F(CliRead, DeviceOfAnotherFamilyIsNamedNotMistakenForOneWithoutLogger)
     EXPECT_EQ(read.exit, 1);
     EXPECT_TRUE(read.err.contains("it may not be a transmitter of this family")) << qPrintable(read.err);
     EXPECT_FALSE(QFile::exists(path("f.img")));
+}
+
+TEST_F(CliRead, QuickRepliesFromTheOptionOrTheSettingsFile)
+{
+    // With a 3 s byte gap every reply would wait 3 s after its last byte: some twenty
+    // transactions would outlast the wait below. Quick replies end each one at its last byte.
+    const QString port = startEmulator({"--protocol", "fast", "--rows", "60", "--pages", "20"});
+    QFile settings(path("quick.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Main]\nQuickReplies=1\n");
+    settings.close();
+    for (const QStringList& how : {QStringList{"--quick"}, QStringList{"--settings", settings.fileName()}}) {
+        SCOPED_TRACE(qPrintable(how.join(' ')));
+        QStringList args = QStringList{"read", "--out", path("q.img")} + link(port);
+        args[args.indexOf("--cycle") + 1] = "3000";
+        if (how.first() == "--settings") args.erase(args.begin() + args.indexOf("--settings"), args.begin() + args.indexOf("--settings") + 2);
+        startCli(args + how);
+        const TRun r = finish(20000);
+        EXPECT_EQ(r.exit, 0) << qPrintable(r.err);
+        EXPECT_EQ(imageRows(path("q.img")), 60);
+    }
 }
