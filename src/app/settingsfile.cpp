@@ -70,6 +70,7 @@ TStoredSettings ReadSettingsFile(const QString& path)
     r.IrDAAdapter = IntValue(s, "IrDAAdapter", r.IrDAAdapter);
     if (r.IrDAAdapter < iratype_RS232 || r.IrDAAdapter > iratype_TAMBO) r.IrDAAdapter = iratype_RS232;
     r.TimeOut = IntValue(s, "TimeOut", r.TimeOut);
+    r.QuickReplies = IntValue(s, "QuickReplies", 0) != 0;
     return r;
 }
 

@@ -39,6 +39,7 @@ struct TStoredSettings
     int Adapter = 0;     // 0 HART modem, 1 USB link adapter, 2 IrDA RS232, 3 IrDA TAMBO
     int IrDAAdapter = 0;
     int TimeOut = 150;   // ms
+    bool QuickReplies = false; // "QuickReplies": end each reply as soon as it is complete
 };
 
 // What the communication setup dialog shows after the start.

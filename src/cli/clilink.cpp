@@ -102,6 +102,7 @@ bool TCliLink::open(QString& error)
     engine.SetProtokoll(TProtokoll(protocol));
     ApplyAdapterCode(engine, FAdapterCode);
     engine.SetTime_ByteGap(quint32(cycle));
+    engine.SetQuickReplies(FOptions.quick || stored.QuickReplies);
     if (!engine.OpenComByName(FPortName)) {
         error = QStringLiteral("cannot open port %1: %2").arg(FPortName, engine.ComPort().ErrorString());
         return false;

@@ -55,6 +55,10 @@ const char* const kCommonHelp =
     "                        what sits between port and transmitter; default from the settings file\n"
     "  --cycle MS            byte gap that ends a reply (the setup dialog's cycle time)\n"
     "  --address N           HART polling address 0..15 to talk to, instead of scanning 0..15\n"
+    "  --quick               quick replies: end a reply as soon as its frame is complete and\n"
+    "                        checks, instead of waiting for the byte gap (settings file:\n"
+    "                        QuickReplies=1); a device that sends bytes after its frame is\n"
+    "                        better read without it\n"
     "  --settings FILE       settings file to take the defaults from (Quentry.ini)\n"
     "  --demo                talk to a virtual transmitter started inside this process\n"
     "  --demo-rows N         rows in the virtual transmitter's logger (default 3000)\n"
@@ -153,6 +157,7 @@ TCommandLine ParseCommandLine(const QStringList& args)
         if (name == "help") c.help = true;
         else if (name == "demo") c.common.demo = true;
         else if (name == "json") c.common.json = true;
+        else if (name == "quick") c.common.quick = true;
         else if (name == "yes") { c.yes = true; used << name; }
         else if (name == "page") { c.pageOrder = true; used << name; }
         else if (name == "port") take(c.common.port);

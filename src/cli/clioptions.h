@@ -19,6 +19,7 @@ struct TCommonOptions
     int demoRows = 3000;
     QString logFile;
     bool json = false;
+    bool quick = false;           // end each reply as soon as its frame is complete
 };
 
 struct TCommandLine

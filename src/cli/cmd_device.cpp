@@ -161,6 +161,8 @@ int RunDetect(const TCommandLine& c, TTerminalFeedback& f)
     }
     out.object().insert("error", QJsonValue::Null);
     out.finish();
+    if (TTerminalFeedback::interrupted())
+        return FailOrInterrupted(f, QStringLiteral("interrupted (%1) during detection").arg(TTerminalFeedback::interruptName()));
     if (!link.detection.Failure.isEmpty()) f.note(QStringLiteral("quentry-cli: not everything was read: ") + link.detection.Failure);
     return 0;
 }

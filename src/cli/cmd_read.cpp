@@ -7,6 +7,7 @@
 #include "logtexts.h"
 #include "waiting.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace quentry::cli {
@@ -41,6 +42,55 @@ private:
     int FLastTenth = 0;
 };
 
+// Watches a running read from outside the reader: Ctrl-C or SIGTERM stop it (the logger is
+// closed after the transaction under way), and a line that has given no good reply for
+// the give-up time ends it at once, without more traffic.
+class TReadWatch
+{
+public:
+    TReadWatch(TCliLink& link, int giveUpSeconds) : FLink(link), FGiveUpMs(qint64(giveUpSeconds) * 1000)
+    {
+        FTimer.setInterval(100);
+        QObject::connect(&FTimer, &QTimer::timeout, [this] { tick(); });
+    }
+
+    void start()
+    {
+        FLastReplies = FLink.engine.RxCount();
+        FSinceReply.start();
+        FTimer.start();
+    }
+    void stop() { FTimer.stop(); }
+    bool gaveUp() const { return FGaveUp; }
+
+private:
+    void tick()
+    {
+        if (!FLink.reader.Active()) return;
+        if (TTerminalFeedback::interrupted()) {
+            FLink.reader.Stop();
+            return;
+        }
+        if (FLink.engine.RxCount() != FLastReplies) {
+            FLastReplies = FLink.engine.RxCount();
+            FSinceReply.restart();
+        } else if (FGiveUpMs > 0 && FSinceReply.hasExpired(FGiveUpMs)) {
+            FGaveUp = true;
+            // Detaching ends the read at once; the transaction under way runs out by itself.
+            TOstraDevice* device = FLink.reader.OstraDevice();
+            FLink.reader.SetOstraDevice(nullptr);
+            FLink.reader.SetOstraDevice(device);
+        }
+    }
+
+    TCliLink& FLink;
+    const qint64 FGiveUpMs;
+    QTimer FTimer;
+    QElapsedTimer FSinceReply;
+    quint32 FLastReplies = 0;
+    bool FGaveUp = false;
+};
+
 } // namespace
 
 int RunRead(const TCommandLine& c, TTerminalFeedback& f)
@@ -52,7 +102,11 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
     if (!CheckTargets(targets, error)) return Fail(f, error);
 
     TCliLink link(c.common, f);
-    if (!link.open(error) || !link.detect(error)) return Fail(f, error);
+    if (!link.open(error) || !link.detect(error)) return FailOrInterrupted(f, error);
+    // Detection finishes the step it is in; an interrupt that came meanwhile starts no read.
+    if (TTerminalFeedback::interrupted())
+        return FailOrInterrupted(f, QStringLiteral("interrupted (%1) during detection; nothing was read")
+                                        .arg(TTerminalFeedback::interruptName()));
 
     TLogStore store(&f);
     TElapsedClock clock;
@@ -63,33 +117,70 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
         // Page reads refresh the display once per 24 rows.
         if (!pages || r->FilePointerPos() % 24 == 0) progress.update(r->TotalRecordCount(), r->FilePointerPos(), row.index);
     };
+    // The reader's own words for why it gave up, for the closing line.
+    QString abortReason;
+    const TMessageEvent shown = link.reader.OnMessage;
+    link.reader.OnMessage = [&](TLOGGEREngine* r, const QString& cls, const QString& text) {
+        if (cls == QLatin1String("LOG_ABORT") || cls == QLatin1String("LOG_OPEN") || cls == QLatin1String("LOG_LAYOUT"))
+            abortReason = text;
+        if (shown) shown(r, cls, text);
+    };
     link.engine.SetHeartBeatActive(false);
-    QTimer interrupt;
-    QObject::connect(&interrupt, &QTimer::timeout, [&link] {
-        if (TTerminalFeedback::interrupted()) link.reader.Stop();
-    });
-    interrupt.start(100);
+    TReadWatch watch(link, c.giveUpSeconds);
 
     clock.Start();
+    watch.start();
     if (pages) {
         link.reader.AssyReadByPage();
     } else {
         link.reader.InitReadByRecord();
         while (link.reader.Active()) WaitUntil([&link] { return !link.reader.Active(); }, 1000);
     }
-    interrupt.stop();
+    watch.stop();
     f.clearStatus();
     const int total = link.reader.TotalRecordCount();
     f.note(ResultRecText(int(link.reader.FilePointerPos()) + 1) + QStringLiteral("  ") +
            clock.FormatElapsed(ReadFinishedPercent(link.reader.FilePointerPos(), total)));
-    if (link.reader.LostRecordCount() > 0)
-        f.note(QStringLiteral("%1 row(s) could not be read and are missing").arg(link.reader.LostRecordCount()));
 
-    if (store.LogCount() == 0) return Fail(f, QStringLiteral("no rows were read; nothing written"));
-    if (!WriteTargets(targets, store, f, error)) return Fail(f, error);
-    if (TTerminalFeedback::interrupted())
-        return Fail(f, QStringLiteral("read interrupted; the %1 row(s) read so far were written").arg(store.LogCount()));
-    return 0;
+    // How the read ended decides the exit status; whatever was read is written in every case.
+    const int rows = store.LogCount();
+    const int missing = link.reader.LostRecordCount();
+    const bool interrupted = TTerminalFeedback::interrupted();
+    const bool completed = !interrupted && !watch.gaveUp() && link.reader.ReadEnd() == TReadEnd::Completed;
+    QString ending;
+    if (interrupted) {
+        ending = QStringLiteral("read interrupted (%1)").arg(TTerminalFeedback::interruptName());
+    } else if (watch.gaveUp()) {
+        ending = QStringLiteral("read given up: no reply from the transmitter for %1 s").arg(c.giveUpSeconds);
+    } else if (!completed) {
+        if (!link.engine.Connected())
+            ending = QStringLiteral("read cut short: the port %1 was lost").arg(link.portName());
+        else
+            ending = QStringLiteral("read cut short: %1").arg(abortReason.isEmpty() ? QStringLiteral("the reader stopped") : abortReason);
+    }
+    const int status = interrupted ? TTerminalFeedback::interruptedExitStatus() : completed ? (missing > 0 ? 3 : 0) : 4;
+    if (missing > 0) f.note(QStringLiteral("%1 row(s) could not be read and are missing").arg(missing));
+
+    if (rows == 0) {
+        if (completed && missing == 0) return Fail(f, QStringLiteral("the logger is empty; nothing written"));
+        f.note(QStringLiteral("quentry-cli: %1%2; no rows were read, nothing written")
+                   .arg(ending.isEmpty() ? QStringLiteral("read ended") : ending));
+        return completed ? 3 : status;
+    }
+    if (!ending.isEmpty()) f.note(QStringLiteral("quentry-cli: %1; writing the %2 row(s) read so far").arg(ending).arg(rows));
+    // The interrupt that stopped the read does not cancel the saving of what was read; a
+    // second one ends the program at once and says the files are incomplete.
+    TTerminalFeedback::setWritingFiles(true);
+    const bool written = WriteTargets(targets, store, f, error);
+    TTerminalFeedback::setWritingFiles(false);
+    if (!written) return Fail(f, error);
+    if (status == 3)
+        f.note(QStringLiteral("quentry-cli: the logger was read to its end; %1 row(s) written, %2 row(s) missing")
+                   .arg(rows)
+                   .arg(missing));
+    else if (status != 0)
+        f.note(QStringLiteral("quentry-cli: the %1 row(s) read so far were written").arg(rows));
+    return status;
 }
 
 } // namespace quentry::cli

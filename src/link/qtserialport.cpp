@@ -190,11 +190,14 @@ void TQtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
     case QSerialPort::TimeoutError: FPort.clearError(); return;
     default: flags = le_Mode; break;
     }
-    const bool gone = error == QSerialPort::ResourceError;
     setErrorString(FPort.errorString());
     FPort.clearError();
     notifyError(flags);
-    if (gone) Close(); // the device vanished (cable pulled): the port is no longer usable
+    // A read or write that fails on a serial device means the device is gone (a pulled
+    // adapter, the far end of a pseudo-terminal closed): every later poll fails the same
+    // way, thousands of times a second. Close at the first one, so it is reported once and
+    // whatever waits on the line learns at once that nothing more will come.
+    if (flags == le_IO) Close();
 }
 
 qint64 TQtSerialPort::lineTimeUs(qint64 bytes) const

@@ -92,6 +92,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
 {
     log_pagemode = pagemode;
     FActive = true;
+    FStopAsked = false;
     FEnd = TReadEnd::None;
     FLostRecordCount = 0;
     LoggerReadErrorCount = 0;
@@ -168,7 +169,7 @@ void TLOGGEREngine::InitReadByRecord()
     }
     // A first read that did not deliver says nothing about the logger's size: keep reading.
     if (!delivered || Flast_log_RdRecord.lstat.total > 1) {
-        FLoopEnabled = true;
+        FLoopEnabled = !FStopAsked; // a Stop during the start ends the read at the first step
         TimerLogRead.start();
     } else {
         endRead(true, TReadEnd::Completed);
@@ -379,7 +380,7 @@ bool TLOGGEREngine::startPageRead()
         endRead(true, TReadEnd::Completed); // an empty logger
         return false;
     }
-    FLoopEnabled = true;
+    FLoopEnabled = !FStopAsked; // a Stop during the start ends the read at the first step
     previous_DBReadFailed = false;
     return true;
 }

@@ -71,8 +71,13 @@ public:
     void ReadLoopByRecord();
     void ReadLoopByRecord_OK();
     void ReadLoopByPage();
-    // The next step closes the logger and ends the read.
-    void Stop() { FLoopEnabled = false; }
+    // The next step closes the logger and ends the read (also when asked while the read is
+    // still opening the logger).
+    void Stop()
+    {
+        FLoopEnabled = false;
+        FStopAsked = FActive;
+    }
 
     // Whether a table's record indexes rise by one from row to row (wrapping after 65535).
     static bool TestIntegrity(const QList<quint16>& f_indexes);
@@ -116,6 +121,7 @@ private:
 
     TReadEnd FEnd = TReadEnd::None;
     bool FEnding = false;           // the closing transaction of a read is under way
+    bool FStopAsked = false;        // Stop came during this read, perhaps before its loop began
     bool FHaveFirstRow = false;     // record mode: a row has been delivered, so indexes can be checked
     int FSkipped = 0;               // record mode: rows given up on since the last delivered one
     bool FLoggerRefusedRow = false; // record mode: the last failed read was a logger error, not the line

@@ -380,3 +380,38 @@ TEST_F(LoggerOnEmulator, UnpluggedLineEndsARecordRead)
     EXPECT_EQ(rows.size(), 26u);
     EXPECT_EQ(walk(heldRows, true), 0);
 }
+
+// ---- quick replies -----------------------------------------------------------------------
+
+TEST_F(LoggerOnEmulator, QuickRepliesReadTheSameRowsThroughFaults)
+{
+    // Replies end as soon as they are complete; chunked, corrupted, dropped and late replies
+    // must still come through as the same rows as with the byte gap.
+    struct Case
+    {
+        TRead how;
+        int pages, rows;
+        const char* faults;
+    } cases[] = {
+        {TRead::Record, 20, 60, "chk=10%,drop=5%,delay=3%:60,jump=3%:2,repeat=3%,readerror=3%"},
+        {TRead::PageBlocking, 25, 25 * 6 - 2, "chk=10%,drop=5%,delay=3%:60,rowchk=5%:2"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "variant " << int(k.how) << ", faults " << k.faults);
+        TEmulatorConfig c = ring(k.pages, k.rows, false, k.faults);
+        c.chunkBytes = 7; // every reply arrives in pieces
+        c.chunkGapMs = 5;
+        ASSERT_NO_FATAL_FAILURE(start(c, k.how));
+        engine->SetQuickReplies(true);
+        const auto heldRows = transmitter->loggerRows();
+        read(60000);
+        expectAllDelivered(heldRows);
+        EXPECT_GT(engine->ErrorCount(), 0u);
+        EXPECT_FALSE(transmitter->loggerState().open);
+        TearDown();
+        rows.clear();
+        positions.clear();
+        messages.clear();
+        finished = 0;
+    }
+}

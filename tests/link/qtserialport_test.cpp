@@ -9,6 +9,7 @@
 #include "waiting.h"
 
 #include <QElapsedTimer>
+#include <memory>
 #include <gtest/gtest.h>
 
 using namespace quentry;
@@ -84,6 +85,30 @@ TEST(QtSerialPortOnPty, MissingPortIsReportedNotThrown)
     TQtSerialPort port;
     port.SetPortName("/dev/quentry-no-such-port");
     EXPECT_FALSE(port.Open());
+    EXPECT_FALSE(port.ErrorString().isEmpty());
+}
+
+TEST(QtSerialPortOnPty, VanishedDeviceIsReportedOnceAndClosesThePort)
+{
+    // The far end of the line goes away (the device unplugged, the emulator killed): every
+    // later read of the port fails. One error, then the port is closed.
+    auto pty = std::make_unique<TPtyPair>();
+    ASSERT_TRUE(pty->isValid());
+    TQtSerialPort port;
+    port.SetPortName(pty->slavePath());
+    int closed = 0, ioErrors = 0, otherErrors = 0;
+    TSerialHandlers h;
+    h.afterClose = [&] { ++closed; };
+    h.error = [&](TLineErrors e) { ++(e == le_IO ? ioErrors : otherErrors); };
+    port.SetHandlers(h);
+    ASSERT_TRUE(port.Open()) << port.ErrorString().toStdString();
+    pty.reset();
+    EXPECT_TRUE(WaitUntil([&] { return closed == 1; }, 2000));
+    WaitUntil([] { return false; }, 100); // any error still to come would come now
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(ioErrors, 1);
+    EXPECT_EQ(otherErrors, 0);
     EXPECT_FALSE(port.ErrorString().isEmpty());
 }
 

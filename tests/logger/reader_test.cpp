@@ -168,9 +168,13 @@ TEST_F(ReaderTest, PersistentDefectsEndAndAreCounted)
         EXPECT_EQ(got, c.delivered);
         EXPECT_EQ(r.LostRecordCount(), c.lost);
         EXPECT_EQ(said.filter("LOG_LOST").size(), c.lostMessage ? 1 : 0) << qPrintable(said.join('\n'));
-        if (c.lostMessage) EXPECT_TRUE(said.contains(c.lostMessage)) << qPrintable(said.join('\n'));
+        if (c.lostMessage) {
+            EXPECT_TRUE(said.contains(c.lostMessage)) << qPrintable(said.join('\n'));
+        }
         EXPECT_TRUE(said.filter("LOG_ABORT").isEmpty());
-        if (c.table.empty()) EXPECT_TRUE(said.isEmpty()) << qPrintable(said.join('\n'));
+        if (c.table.empty()) {
+            EXPECT_TRUE(said.isEmpty()) << qPrintable(said.join('\n'));
+        }
         EXPECT_EQ(ends, 1);
         EXPECT_EQ(r.ReadEnd(), TReadEnd::Completed);
         EXPECT_EQ(d.calls.back(), QString("close"));
@@ -222,7 +226,9 @@ TEST_F(ReaderTest, DetachDuringAnyTransactionEndsTheReadOnce)
             EXPECT_EQ(ends, 1);
             if (callsAtDetach == 0) break;
             // Detached in the closing transaction, the read had already come to its end.
-            if (d.calls.back() != "close") EXPECT_EQ(r.ReadEnd(), TReadEnd::Aborted); // the read ended before call `at`: every call was tried
+            if (d.calls.back() != "close") {
+                EXPECT_EQ(r.ReadEnd(), TReadEnd::Aborted);
+            }
             EXPECT_EQ(d.calls.size(), callsAtDetach);
         }
     }
@@ -427,6 +433,28 @@ TEST_F(ReaderTest, StopAndDetach)
     EXPECT_EQ(finished, 2);
     EXPECT_EQ(device.count("page"), 3);
     EXPECT_EQ(device.count("close"), 0);
+
+    // A Stop while the logger is being opened is not lost when the loop begins.
+    for (bool pages : {false, true}) {
+        SCOPED_TRACE(pages ? "page mode" : "record mode");
+        TScriptedLogger d;
+        d.table = std::vector<int>{0, 1, 2, 3};
+        d.layout.page = 1;
+        d.layout.sor = 2;
+        d.layout.totalpagecount = 8;
+        d.layout.rowperpage = 6;
+        TLOGGEREngine r;
+        r.SetOstraDevice(&d);
+        d.duringCall = [&] {
+            if (d.calls.size() == 1) r.Stop();
+        };
+        if (pages) r.AssyReadByPage();
+        else r.InitReadByRecord();
+        ASSERT_TRUE(WaitUntil([&] { return !r.Active(); }, 5000));
+        EXPECT_EQ(r.ReadEnd(), TReadEnd::Stopped);
+        EXPECT_EQ(QStringList(d.calls.begin(), d.calls.end()).join(", "),
+                  pages ? QString("open, layout, close") : QString("open, seek 0 0, read 0, close"));
+    }
 }
 
 TEST(ReaderIntegrity, IndexesRiseByOne)

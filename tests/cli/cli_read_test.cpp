@@ -1,0 +1,324 @@
+// Logger reads through quentry-cli against quentry-emulator, both as separate programs, the
+// way a site script runs them: loggers with defects that stay with their rows, Ctrl-C and
+// SIGTERM in the middle of a read, the emulator killed under a read, a line that stops
+// answering, and a HART device of another family. Each asserts the rows kept, the exit
+// status and what the tool said.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <memory>
+
+namespace {
+
+constexpr int kRowBytes = 457; // one row in the image file
+constexpr int kImageHead = 4;
+
+struct TRun
+{
+    int exit = -1;
+    QString out, err;
+};
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int imageRows(const QString& path)
+{
+    const qint64 size = contents(path).size();
+    return size >= kImageHead ? int((size - kImageHead) / kRowBytes) : -1;
+}
+
+// The record indexes of a CSV export, in file order (the second column).
+std::vector<int> csvIndexes(const QString& path)
+{
+    std::vector<int> v;
+    const QList<QByteArray> lines = contents(path).split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        if (!lines[i].trimmed().isEmpty()) v.push_back(lines[i].split(',').value(1).toInt());
+    return v;
+}
+
+std::vector<int> indexes(std::initializer_list<std::pair<int, int>> runs)
+{
+    std::vector<int> v;
+    for (const auto& [from, to] : runs)
+        for (int i = from; i <= to; ++i) v.push_back(i);
+    return v;
+}
+
+class CliRead : public ::testing::Test
+{
+protected:
+    // Starts the emulator with a small HART logger (or FAST with --protocol fast in extra).
+    QString startEmulator(const QStringList& extra)
+    {
+        emulator = std::make_unique<QProcess>();
+        emulator->setProgram(QStringLiteral(QUENTRY_EMULATOR_PROGRAM));
+        emulator->setArguments(QStringList{"--turnaround", "2"} + extra);
+        emulator->start();
+        if (!emulator->waitForStarted(5000)) return {};
+        while (!emulator->canReadLine())
+            if (!emulator->waitForReadyRead(5000)) return {};
+        const QString port = QString::fromLocal8Bit(emulator->readLine()).trimmed();
+        protocol = extra.contains("fast") ? "fast" : "hart";
+        return port;
+    }
+
+    QStringList link(const QString& port)
+    {
+        QFile f(dir.filePath("Quentry.ini"));
+        if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("[Main]\n");
+        return {"--port", port, "--protocol", protocol, "--cycle", "20", "--settings", f.fileName()};
+    }
+
+    // The tool on its way; the caller waits for it with finish().
+    void startCli(const QStringList& args)
+    {
+        cli = std::make_unique<QProcess>();
+        cli->setProgram(QStringLiteral(QUENTRY_CLI_PROGRAM));
+        cli->setArguments(args);
+        cli->start();
+        ASSERT_TRUE(cli->waitForStarted(5000));
+    }
+
+    // Waits until the tool has written text to stderr (progress comes every 10 %).
+    bool waitForStderr(const QString& text, int ms = 20000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!t.hasExpired(ms)) {
+            cli->waitForReadyRead(100);
+            FErr += QString::fromLocal8Bit(cli->readAllStandardError());
+            if (FErr.contains(text)) return true;
+        }
+        return false;
+    }
+
+    TRun finish(int ms = 30000)
+    {
+        TRun r;
+        if (!cli->waitForFinished(ms)) {
+            cli->kill();
+            cli->waitForFinished();
+            r.err = "timed out";
+            return r;
+        }
+        r.exit = cli->exitStatus() == QProcess::NormalExit ? cli->exitCode() : -1;
+        r.out = QString::fromLocal8Bit(cli->readAllStandardOutput());
+        r.err = FErr + QString::fromLocal8Bit(cli->readAllStandardError());
+        FErr.clear();
+        return r;
+    }
+
+    TRun runCli(const QStringList& args)
+    {
+        startCli(args);
+        return finish();
+    }
+
+    QStringList allFiles(const QString& stem)
+    {
+        return {"--out", path(stem + ".img"), "--ascii", path(stem + ".txt"), "--dbf", path(stem + ".dbf"),
+                "--csv", path(stem + ".csv")};
+    }
+
+    // Every requested file holds the same rows.
+    void expectFilesHold(const QString& stem, int rows)
+    {
+        EXPECT_EQ(imageRows(path(stem + ".img")), rows);
+        EXPECT_EQ(contents(path(stem + ".txt")).count("\r\n"), rows);
+        EXPECT_EQ(int(csvIndexes(path(stem + ".csv")).size()), rows);
+        EXPECT_TRUE(QFile::exists(path(stem + ".dbf")));
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* p : {cli.get(), emulator.get()})
+            if (p && p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    QString protocol = "hart";
+    std::unique_ptr<QProcess> emulator, cli;
+
+private:
+    QString FErr;
+};
+
+} // namespace
+
+TEST_F(CliRead, DefectiveLoggersEndByThemselvesWithEveryReadableRowOnce)
+{
+    struct Case
+    {
+        QStringList emulator;
+        int exit;
+        int missing;
+        std::vector<int> indexes;  // as written to the files
+        const char* said;          // on stderr
+    } cases[] = {
+        {{"--rows", "60", "--pages", "20", "--defects", "gap@20:3"}, 3, 3, indexes({{0, 19}, {23, 62}}),
+         "LOG_LOST: Records lost: index 20 - 22"},
+        {{"--rows", "60", "--pages", "20", "--defects", "readerror@30"}, 3, 1, indexes({{0, 29}, {31, 59}}),
+         "LOG_LOST: Record lost: index 30"},
+        {{"--rows", "60", "--pages", "20", "--defects", "back@40:10"}, 0, 0, indexes({{0, 39}, {30, 49}}),
+         "Index went back: NEW / LAST Index: 30 - 39"},
+        {{"--protocol", "fast", "--rows", "60", "--pages", "20", "--defects", "rowchk@7"}, 3, 1,
+         indexes({{0, 6}, {8, 59}}), "LOG_PAGELOST: Page: 1, 1 row(s) failed their check"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(qPrintable(k.emulator.join(' ')));
+        const QString port = startEmulator(k.emulator);
+        ASSERT_FALSE(port.isEmpty());
+        const TRun r = runCli(QStringList{"read"} + allFiles("d") + link(port));
+        EXPECT_EQ(r.exit, k.exit) << qPrintable(r.err);
+        EXPECT_TRUE(r.err.contains(k.said)) << qPrintable(r.err);
+        EXPECT_EQ(csvIndexes(path("d.csv")), k.indexes);
+        expectFilesHold("d", int(k.indexes.size()));
+        if (k.missing > 0) {
+            EXPECT_TRUE(r.err.contains(QStringLiteral("the logger was read to its end; %1 row(s) written, %2 row(s) missing")
+                                           .arg(k.indexes.size())
+                                           .arg(k.missing)))
+                << qPrintable(r.err);
+        }
+        TearDown();
+    }
+}
+
+TEST_F(CliRead, InterruptedReadWritesWhatWasReadToEveryFile)
+{
+    const struct
+    {
+        int signal;
+        int exit;
+        const char* name;
+    } cases[] = {{SIGINT, 130, "Ctrl-C"}, {SIGTERM, 143, "SIGTERM"}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        const QString port = startEmulator({"--rows", "400", "--pages", "100"});
+        ASSERT_FALSE(port.isEmpty());
+        ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read"} + allFiles("i") + link(port)));
+        ASSERT_TRUE(waitForStderr(" 10 % "));
+        ::kill(pid_t(cli->processId()), k.signal);
+        const TRun r = finish();
+        EXPECT_EQ(r.exit, k.exit) << qPrintable(r.err);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("read interrupted (%1)").arg(k.name))) << qPrintable(r.err);
+        const int rows = imageRows(path("i.img"));
+        EXPECT_GE(rows, 30);
+        EXPECT_LT(rows, 400);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("the %1 row(s) read so far were written").arg(rows))) << qPrintable(r.err);
+        EXPECT_EQ(csvIndexes(path("i.csv")), indexes({{0, rows - 1}}));
+        expectFilesHold("i", rows);
+        TearDown();
+    }
+
+    // Ctrl-C while the transmitter is being detected: no read starts.
+    {
+        const QString port = startEmulator({"--rows", "400", "--pages", "100"});
+        QStringList args = QStringList{"read", "--out", path("h.img")} + link(port);
+        args[args.indexOf("--cycle") + 1] = "300"; // detection takes seconds
+        ASSERT_NO_FATAL_FAILURE(startCli(args));
+        QThread::msleep(300);
+        ::kill(pid_t(cli->processId()), SIGINT);
+        const TRun r = finish();
+        EXPECT_EQ(r.exit, 130);
+        EXPECT_TRUE(r.err.contains("interrupted (Ctrl-C) during detection")) << qPrintable(r.err);
+        EXPECT_FALSE(QFile::exists(path("h.img")));
+        TearDown();
+    }
+
+    // A second Ctrl-C does not wait for anything.
+    const QString port = startEmulator({"--rows", "400", "--pages", "100"});
+    ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read", "--out", path("j.img")} + link(port)));
+    ASSERT_TRUE(waitForStderr(" 10 % "));
+    ::kill(pid_t(cli->processId()), SIGINT);
+    QThread::msleep(20); // two signals sent together may arrive as one
+    ::kill(pid_t(cli->processId()), SIGINT);
+    const TRun twice = finish();
+    EXPECT_EQ(twice.exit, 130);
+    EXPECT_TRUE(twice.err.contains("interrupted again: stopped at once")) << qPrintable(twice.err);
+}
+
+TEST_F(CliRead, LostLineKeepsTheRowsAndDoesNotPassForSuccess)
+{
+    // The emulator killed under the read: its end of the line vanishes.
+    const QString port = startEmulator({"--rows", "400", "--pages", "100"});
+    ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read"} + allFiles("k") + link(port) + QStringList{"--log", path("k.log")}));
+    ASSERT_TRUE(waitForStderr(" 10 % "));
+    emulator->kill();
+    emulator->waitForFinished(5000);
+    const TRun killed = finish();
+    EXPECT_EQ(killed.exit, 4) << qPrintable(killed.err);
+    EXPECT_TRUE(killed.err.contains(QStringLiteral("read cut short: the port %1 was lost").arg(port))) << qPrintable(killed.err);
+    EXPECT_EQ(killed.err.count("LOG_ABORT"), 1) << qPrintable(killed.err);
+    const int rows = imageRows(path("k.img"));
+    EXPECT_GE(rows, 30);
+    EXPECT_EQ(csvIndexes(path("k.csv")), indexes({{0, rows - 1}}));
+    expectFilesHold("k", rows);
+    EXPECT_EQ(contents(path("k.log")).count("IO Error detected!"), 1);
+
+    // A line that stays open but stops answering is given up on.
+    const QString silent = startEmulator({"--rows", "400", "--pages", "100", "--faults", "drop=40+"});
+    const TRun given = runCli(QStringList{"read", "--out", path("g.img"), "--give-up", "1"} + link(silent));
+    EXPECT_EQ(given.exit, 4) << qPrintable(given.err);
+    EXPECT_TRUE(given.err.contains("read given up: no reply from the transmitter for 1 s")) << qPrintable(given.err);
+    EXPECT_GE(imageRows(path("g.img")), 10);
+    EXPECT_LT(imageRows(path("g.img")), 40);
+}
+
+TEST_F(CliRead, DeviceOfAnotherFamilyIsNamedNotMistakenForOneWithoutLogger)
+{
+    const QString port = startEmulator({"--rows", "60", "--pages", "20", "--faults", "rc/131=*:64"});
+    const TRun detect = runCli(QStringList{"detect", "--json"} + link(port));
+    EXPECT_EQ(detect.exit, 1);
+    const QJsonObject o = QJsonDocument::fromJson(detect.out.toUtf8()).object();
+    EXPECT_EQ(o.value("factoryId").toInt(), 0x60);
+    EXPECT_EQ(o.value("deviceId").toInt(), 0x012345);
+    EXPECT_TRUE(o.value("featureId").isNull());
+    EXPECT_TRUE(o.value("clock").isNull());
+    for (const char* said : {"answered command 0", "command 131 (read parameter 98) was refused: response code 64",
+                             "it may not be a transmitter of this family"})
+        EXPECT_TRUE(detect.err.contains(said)) << said << "\n" << qPrintable(detect.err);
+    EXPECT_FALSE(detect.err.contains("has no on-board logger"));
+
+    const TRun read = runCli(QStringList{"read", "--out", path("f.img")} + link(port));
+    EXPECT_EQ(read.exit, 1);
+    EXPECT_TRUE(read.err.contains("it may not be a transmitter of this family")) << qPrintable(read.err);
+    EXPECT_FALSE(QFile::exists(path("f.img")));
+}
+
+TEST_F(CliRead, QuickRepliesFromTheOptionOrTheSettingsFile)
+{
+    // With a 3 s byte gap every reply would wait 3 s after its last byte: some twenty
+    // transactions would outlast the wait below. Quick replies end each one at its last byte.
+    const QString port = startEmulator({"--protocol", "fast", "--rows", "60", "--pages", "20"});
+    QFile settings(path("quick.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Main]\nQuickReplies=1\n");
+    settings.close();
+    for (const QStringList& how : {QStringList{"--quick"}, QStringList{"--settings", settings.fileName()}}) {
+        SCOPED_TRACE(qPrintable(how.join(' ')));
+        QStringList args = QStringList{"read", "--out", path("q.img")} + link(port);
+        args[args.indexOf("--cycle") + 1] = "3000";
+        if (how.first() == "--settings") args.erase(args.begin() + args.indexOf("--settings"), args.begin() + args.indexOf("--settings") + 2);
+        startCli(args + how);
+        const TRun r = finish(20000);
+        EXPECT_EQ(r.exit, 0) << qPrintable(r.err);
+        EXPECT_EQ(imageRows(path("q.img")), 60);
+    }
+}
