@@ -11,7 +11,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -251,6 +250,9 @@ QWidget* TTrendForm::buildFilterStrip()
         list->addAction(deselect);
         list->addAction(select);
     };
+    // Whole rows only, so no item shows cut in half.
+    for (QListWidget* list : {FEventList, FErrorList})
+        list->setFixedHeight(7 * list->sizeHintForRow(0) + 2 * list->frameWidth());
     popup(FEventList, "DeselectAll1", "SelectAll1");
     popup(FErrorList, "MenuItem1", "MenuItem2");
     auto listColumn = [](const QString& title, QListWidget* list) {
@@ -587,13 +589,13 @@ void TTrendForm::PrintPreview()
 
 void TTrendForm::SaveChartAs()
 {
-    QFileDialog dialog(this, QStringLiteral("Save Chart"), QString(),
-                       QStringLiteral("PDF document (*.pdf);;PNG image (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (FService.exec(dialog, TCentre::MainWindow) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const QString path = dialog.selectedFiles().constFirst();
+    TFileDialogRequest request;
+    request.caption = QStringLiteral("Save Chart");
+    request.filter = QStringLiteral("PDF document (*.pdf);;PNG image (*.png)");
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.confirmOverwrite = true;
+    const QString path = FService.getSaveFileName(request);
+    if (path.isEmpty()) return;
     TWaitCursor wait;
     if (!SaveChart(*FChart, path, DesignSize()))
         FService.error(QStringLiteral("The chart could not be written to %1.").arg(path));

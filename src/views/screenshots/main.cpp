@@ -7,7 +7,6 @@
 #include "messageservice.h"
 #include "simuform.h"
 #include "simulatordlgform.h"
-#include "trendchart.h"
 #include "trendform.h"
 #include "waiting.h"
 
@@ -93,7 +92,8 @@ int main(int argc, char** argv)
     Child<QComboBox>(trend, "ComboBoxRightAxis")->setCurrentIndex(4);
     trend.ApplyFilter();
     trend.Chart1Click(trend.CurrentPosition() + 20);
-    trend.Chart().setFocus();
+    Child<QWidget>(trend, "ButtonApplyFilter")->setFocus(); // as after a click on "Apply"
+    Child<QDateEdit>(trend, "BeginDate")->setSelectedSection(QDateTimeEdit::NoSection);
     Save(trend, QStringLiteral("trend"));
     trend.hide();
 
