@@ -144,6 +144,11 @@ void TTrendForm::buildWindow()
     FPanelHeader = header(QStringLiteral("Filtered Data Point"));
     layout->addWidget(FPanelHeader);
     FPanel = new TRecordPanel;
+    // The panel is hidden while the chart is rebuilt; keeping its room spares the chart a
+    // resize, and so a full redraw, on every hide and show.
+    QSizePolicy keep = FPanel->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    FPanel->setSizePolicy(keep);
     layout->addWidget(FPanel);
 
     FTable = new QTableView;
@@ -477,7 +482,7 @@ void TTrendForm::ResetFilter()
         return;
     }
     FChart->SetBottomRange(FirstPassingPosition(*FProxy), LastPassingPosition(*FProxy));
-    FChart->replot();
+    FChart->replot(QCustomPlot::rpQueuedReplot);
     FFlags.LastRightAxisIndex = FRightAxis->currentIndex();
     FFlags.IsTrendValid = false;
 }
@@ -485,7 +490,7 @@ void TTrendForm::ResetFilter()
 void TTrendForm::ApplyFilter()
 {
     FChart->SetRightColour(comboColour());
-    FChart->replot();
+    FChart->replot(QCustomPlot::rpQueuedReplot);
     const QDate beginDate = FBeginDate->date(), endDate = FEndDate->date();
     if (beginDate > endDate || (beginDate == endDate && FBeginTime->time() > FEndTime->time())) {
         FService.error(kRangeNotCorrect);
@@ -506,12 +511,12 @@ void TTrendForm::RenderFilter()
     setCurrentRow(0);
     if (FFlags.EventCodeFilterChanged || FFlags.ErrorFilterMaskChanged) RefreshChartLeft();
     if (!FProxy || FProxy->rowCount() == 0) {
-        FChart->replot();
+        FChart->replot(QCustomPlot::rpQueuedReplot);
         noFilteredResult();
         return;
     }
     FChart->SetBottomRange(FirstPassingPosition(*FProxy), LastPassingPosition(*FProxy));
-    FChart->replot();
+    FChart->replot(QCustomPlot::rpQueuedReplot);
     if (FFlags.Any()) {
         RefreshChartRight();
         FFlags.LastRightAxisIndex = FRightAxis->currentIndex();
@@ -532,7 +537,7 @@ bool TTrendForm::RefreshChartLeft()
     FChart->ShowSeries(FSeries);
     if (any) {
         FChart->SetBottomRange(FSeries.Axes.BottomMin, FSeries.Axes.BottomMax);
-        FChart->replot();
+        FChart->replot(QCustomPlot::rpQueuedReplot);
         setCurrentRow(0);
         setPanelVisible(true);
     }
