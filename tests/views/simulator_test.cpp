@@ -408,4 +408,12 @@ TEST_F(TSimuWindow, TheCommandLineWritesTheWindowsImage)
     const QByteArray window = Contents(dir.filePath("window.img"));
     EXPECT_EQ(window.size(), 4 + 777 * 457);
     EXPECT_TRUE(window == Contents(dir.filePath("cli.img")));
+
+    // It loads back like a read image.
+    TLogStore loaded;
+    ASSERT_TRUE(LoadImage(dir.filePath("cli.img"), loaded, context).ok);
+    EXPECT_EQ(loaded.LogCount(), 777);
+    EXPECT_EQ(loaded.Row(776), store.Row(776));
+    EXPECT_EQ(loaded.Row(35).index, 65535);
+    EXPECT_EQ(loaded.Row(36).index, 0);
 }
