@@ -185,8 +185,12 @@ TSimuForm::TSimuForm(TMessageService& service, TLogStore& store, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 0);
     layout->setSpacing(6);
+    // The inputs scroll on a narrow screen; the buttons stay in reach at the right.
+    auto* top = new QHBoxLayout;
     FStrip = new TInputStripArea(buildInputStrip());
-    layout->addWidget(FStrip);
+    top->addWidget(FStrip, 1);
+    top->addLayout(buildButtons());
+    layout->addLayout(top);
 
     FGrid = new TSimuGridModel(this);
     FGrid->SetRows(LOGPtr);
@@ -282,19 +286,20 @@ QWidget* TSimuForm::buildInputStrip()
     row->addWidget(group(QStringLiteral(" PV Value Limits And Simulation Time "),
                          {FPVStart, FPVEnd, FSimulationTime, unit(QStringLiteral("min"))}));
 
-    auto* strip = new QWidget;
-    auto* line = new QHBoxLayout(strip);
-    line->setContentsMargins(0, 0, 0, 0);
-    line->addWidget(FInputs);
-    line->addStretch(1);
+    row->addStretch(1);
+    return FInputs;
+}
+
+QLayout* TSimuForm::buildButtons()
+{
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(FGenerate);
     auto* closeRow = new QHBoxLayout;
     closeRow->addWidget(FOk);
     closeRow->addWidget(FCancel);
     buttons->addLayout(closeRow);
-    line->addLayout(buttons);
-    return strip;
+    buttons->addStretch(1);
+    return buttons;
 }
 
 TSimulationInputs TSimuForm::Inputs() const
@@ -373,7 +378,8 @@ void TSimuForm::Render()
     showCounts();
     // As wide as the grid (or the input strip), never wider or taller than the screen.
     const QMargins m = layout()->contentsMargins();
-    int w = std::max(gridWidth(), FStrip->widget()->sizeHint().width()) + m.left() + m.right();
+    const int top = FStrip->widget()->sizeHint().width() + FGenerate->sizeHint().width() * 2 + 12;
+    int w = std::max(gridWidth(), top) + m.left() + m.right();
     int h = height();
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect area = s->availableGeometry();

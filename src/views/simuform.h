@@ -18,6 +18,7 @@
 class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QScrollArea;
 class QSpinBox;
@@ -75,6 +76,7 @@ protected:
 
 private:
     QWidget* buildInputStrip();
+    QLayout* buildButtons();
     void setStatus(const QString& text);
     void setBusy(bool busy);
     void applyColumnWidths();

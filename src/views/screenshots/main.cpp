@@ -51,7 +51,8 @@ int main(int argc, char** argv)
 {
     // Offscreen on a 1920 x 1080 screen, so the windows take the size they would on a desk.
     QTemporaryDir scratch;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && scratch.isValid()) {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if ((platform.isEmpty() || platform == "offscreen") && scratch.isValid()) {
         QFile config(scratch.filePath(QStringLiteral("screen.json")));
         if (config.open(QIODevice::WriteOnly))
             config.write(R"({"screens": [{"name": "shot", "x": 0, "y": 0, "width": 1920, "height": 1080,
