@@ -30,6 +30,7 @@ namespace quentry {
 namespace {
 
 const QString kCaption = QStringLiteral("Simulation");
+constexpr int kWindowHeight = 600;
 
 // "Courier New" where it is installed, else the system's fixed font, at the form's size.
 QFont gridFont(const QFont& form)
@@ -239,7 +240,7 @@ TSimuForm::TSimuForm(TMessageService& service, TLogStore& store, QWidget* parent
 
     FEditor = new TSimulatorDlgForm(service, this);
     applyColumnWidths();
-    resize(800, 600);
+    resize(800, kWindowHeight);
 }
 
 TSimuForm::~TSimuForm() = default;
@@ -380,7 +381,7 @@ void TSimuForm::Render()
     const QMargins m = layout()->contentsMargins();
     const int top = FStrip->widget()->sizeHint().width() + FGenerate->sizeHint().width() * 2 + 12;
     int w = std::max(gridWidth(), top) + m.left() + m.right();
-    int h = height();
+    int h = std::max(height(), kWindowHeight); // the message service sizes a dialog to its hint first
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect area = s->availableGeometry();
         // The frame the window system adds (none before the first show).

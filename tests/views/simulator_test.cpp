@@ -178,9 +178,13 @@ TEST(LogSimulator, InputsThatCannotBeGeneratedAreRefused)
 
 TEST_F(TSimuWindow, GenerateFillsTheStoreAndEveryGridRow)
 {
+    form->adjustSize(); // as the message service does before the modal run
     form->show();
     EXPECT_EQ(form->windowTitle(), "Simulation");
-    EXPECT_LE(form->width(), form->screen()->availableGeometry().width());
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_LE(form->width(), screen.width());
+    EXPECT_LE(form->height(), screen.height());
+    EXPECT_GE(form->height(), screen.height() * 3 / 4) << "room for the grid";
     Generate(12288);
     EXPECT_TRUE(Messages().isEmpty());
     EXPECT_EQ(form->StatusText(), "Simulation done.");
