@@ -123,20 +123,20 @@ QVariant TSimuGridModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
+// The grid's shape never changes, so these announce changed cells rather than a reset:
+// a reset would also give the view back its default column widths and drop the selection.
 void TSimuGridModel::ClearGrid()
 {
-    beginResetModel();
     FShown = 0;
     FIndexRows = 0;
-    endResetModel();
+    emit dataChanged(index(0, 1), index(kRows - 1, kColumns - 1), {Qt::DisplayRole});
 }
 
 void TSimuGridModel::UpdateGrid(int count)
 {
-    beginResetModel();
     FShown = std::clamp(count, 0, kRows);
     FIndexRows = 0;
-    endResetModel();
+    emit dataChanged(index(0, 1), index(kRows - 1, kColumns - 1), {Qt::DisplayRole});
 }
 
 void TSimuGridModel::UpdateRecord(int gridRow)

@@ -111,7 +111,7 @@ quint32 TSimulatorDlgForm::ShowHex(QString& f_value, int f_digit)
     bool ok = false;
     const uint start = f_value.trimmed().toUInt(&ok, 16);
     FHex->setValue(ok ? int(std::min<uint>(start, 0xFFFF)) : 0);
-    if (run(FHex) == QDialog::Accepted) f_value = QString::asprintf("%0*x", f_digit, uint(FHex->value()));
+    if (run(FHex) == QDialog::Accepted) f_value = QString::asprintf("%0*X", f_digit, uint(FHex->value()));
     const uint v = f_value.trimmed().toUInt(&ok, 16);
     return ok ? v : 0;
 }

@@ -107,7 +107,7 @@ void TTrendChart::ShowSeries(const TTrendSeries& series)
     FRight->setVisible(series.RightActive);
     if (series.RightActive) FRight->addToLegend();
     else FRight->removeFromLegend();
-    replot();
+    replot(rpQueuedReplot);
 }
 
 void TTrendChart::SetBottomRange(double min, double max)
@@ -190,13 +190,13 @@ void TTrendChart::ZoomBottom(double lower, double upper)
     upper = std::min(upper, FBottomMax + 0.5);
     if (upper - lower < 1.0) return;
     applyBottomRange(lower, upper);
-    replot();
+    replot(rpQueuedReplot);
 }
 
 void TTrendChart::ShowAll()
 {
     applyBottomRange(FBottomMin, FBottomMax);
-    replot();
+    replot(rpQueuedReplot);
 }
 
 bool TTrendChart::Zoomed() const

@@ -11,7 +11,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -145,6 +144,11 @@ void TTrendForm::buildWindow()
     FPanelHeader = header(QStringLiteral("Filtered Data Point"));
     layout->addWidget(FPanelHeader);
     FPanel = new TRecordPanel;
+    // The panel is hidden while the chart is rebuilt; keeping its room spares the chart a
+    // resize, and so a full redraw, on every hide and show.
+    QSizePolicy keep = FPanel->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    FPanel->setSizePolicy(keep);
     layout->addWidget(FPanel);
 
     FTable = new QTableView;
@@ -251,6 +255,9 @@ QWidget* TTrendForm::buildFilterStrip()
         list->addAction(deselect);
         list->addAction(select);
     };
+    // Whole rows only, so no item shows cut in half.
+    for (QListWidget* list : {FEventList, FErrorList})
+        list->setFixedHeight(7 * list->sizeHintForRow(0) + 2 * list->frameWidth());
     popup(FEventList, "DeselectAll1", "SelectAll1");
     popup(FErrorList, "MenuItem1", "MenuItem2");
     auto listColumn = [](const QString& title, QListWidget* list) {
@@ -475,7 +482,7 @@ void TTrendForm::ResetFilter()
         return;
     }
     FChart->SetBottomRange(FirstPassingPosition(*FProxy), LastPassingPosition(*FProxy));
-    FChart->replot();
+    FChart->replot(QCustomPlot::rpQueuedReplot);
     FFlags.LastRightAxisIndex = FRightAxis->currentIndex();
     FFlags.IsTrendValid = false;
 }
@@ -483,7 +490,7 @@ void TTrendForm::ResetFilter()
 void TTrendForm::ApplyFilter()
 {
     FChart->SetRightColour(comboColour());
-    FChart->replot();
+    FChart->replot(QCustomPlot::rpQueuedReplot);
     const QDate beginDate = FBeginDate->date(), endDate = FEndDate->date();
     if (beginDate > endDate || (beginDate == endDate && FBeginTime->time() > FEndTime->time())) {
         FService.error(kRangeNotCorrect);
@@ -504,12 +511,12 @@ void TTrendForm::RenderFilter()
     setCurrentRow(0);
     if (FFlags.EventCodeFilterChanged || FFlags.ErrorFilterMaskChanged) RefreshChartLeft();
     if (!FProxy || FProxy->rowCount() == 0) {
-        FChart->replot();
+        FChart->replot(QCustomPlot::rpQueuedReplot);
         noFilteredResult();
         return;
     }
     FChart->SetBottomRange(FirstPassingPosition(*FProxy), LastPassingPosition(*FProxy));
-    FChart->replot();
+    FChart->replot(QCustomPlot::rpQueuedReplot);
     if (FFlags.Any()) {
         RefreshChartRight();
         FFlags.LastRightAxisIndex = FRightAxis->currentIndex();
@@ -530,7 +537,7 @@ bool TTrendForm::RefreshChartLeft()
     FChart->ShowSeries(FSeries);
     if (any) {
         FChart->SetBottomRange(FSeries.Axes.BottomMin, FSeries.Axes.BottomMax);
-        FChart->replot();
+        FChart->replot(QCustomPlot::rpQueuedReplot);
         setCurrentRow(0);
         setPanelVisible(true);
     }
@@ -587,13 +594,13 @@ void TTrendForm::PrintPreview()
 
 void TTrendForm::SaveChartAs()
 {
-    QFileDialog dialog(this, QStringLiteral("Save Chart"), QString(),
-                       QStringLiteral("PDF document (*.pdf);;PNG image (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (FService.exec(dialog, TCentre::MainWindow) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const QString path = dialog.selectedFiles().constFirst();
+    TFileDialogRequest request;
+    request.caption = QStringLiteral("Save Chart");
+    request.filter = QStringLiteral("PDF document (*.pdf);;PNG image (*.png)");
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.confirmOverwrite = true;
+    const QString path = FService.getSaveFileName(request);
+    if (path.isEmpty()) return;
     TWaitCursor wait;
     if (!SaveChart(*FChart, path, DesignSize()))
         FService.error(QStringLiteral("The chart could not be written to %1.").arg(path));

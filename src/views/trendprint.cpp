@@ -23,7 +23,7 @@ bool PrintChart(TTrendChart& chart, QPrinter& printer, QSize designSize)
         ok = painter.end();
     }
     chart.SetLegendAtBottom(false);
-    chart.replot();
+    chart.replot(QCustomPlot::rpQueuedReplot);
     return ok;
 }
 

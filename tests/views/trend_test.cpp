@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPrintDialog>
@@ -397,11 +396,16 @@ TEST_F(TTrendWindow, PrintWritesOnePageWithTheChart)
     // The same chart as PDF and PNG through "Save as PDF/PNG...".
     for (const char* name : {"saved.pdf", "saved.png"}) {
         const QString path = dir.filePath(name);
-        service.queueDialogAnswer([&](QDialog& d) {
-            static_cast<QFileDialog&>(d).selectFile(path);
-            return int(QDialog::Accepted);
-        });
+        service.queueFileName(path);
         form->SaveChartAs();
         EXPECT_GT(QFileInfo(path).size(), 5000) << name;
     }
+    // A name without a suffix becomes a PDF; a path that cannot be written says so.
+    service.queueFileName(dir.filePath("mail"));
+    form->SaveChartAs();
+    EXPECT_TRUE(QFile::exists(dir.filePath("mail.pdf")));
+    service.queueFileName(dir.filePath("no/such/dir/chart.png"));
+    form->SaveChartAs();
+    ASSERT_FALSE(service.shownMessages().isEmpty());
+    EXPECT_TRUE(service.shownMessages().last().text.startsWith("The chart could not be written to"));
 }
