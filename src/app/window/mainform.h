@@ -10,6 +10,8 @@
 #include "loggersettings.h"
 #include "ostradevice.h"
 #include "settingsfile.h"
+#include "logstore.h"
+#include "logtable.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -28,6 +30,7 @@ class TComSetupDlgForm;
 class TDetectionPage;
 class THeaderCaption;
 class TLogForm;
+class TLoggerControlSheet;
 class TLoggerSettingsPage;
 class TMessageService;
 class TProgress;
@@ -105,9 +108,23 @@ public:
     void SetGaugeVisible(bool visible);
     QString StatusPanelText(int panel) const;
     void SetStatusPanelText(int panel, const QString& text);
-    // Where the Logger Control Sheet page goes; replaces the placeholder page.
+    // Puts another widget where the Logger Control Sheet page is (the page made by the
+    // window is freed).
     void SetControlSheetPage(QWidget* page);
     TDetectionPage& DetectionPage() { return *FDetectionPage; }
+    // Page 2 as the window made it; null once SetControlSheetPage replaced it.
+    TLoggerControlSheet* ControlSheet() const { return FControlSheet; }
+    TLogStore& LogStore() { return *FLogStore; }
+    TLogTable& LogTable() { return *FLogTable; }
+
+    // "Simulate Image" is shown (the --simulator switch); hidden unless asked for.
+    void SetSimulatorEnabled(bool on);
+    // Loads a log image as "Load Image" would (program argument, a dropped file); the
+    // window's title then names the file.
+    bool LoadImageFile(const QString& path);
+    // The log image a command line names: the first argument that is an existing file or
+    // ends in ".img", not being the first argument's "/l" or "/d" switch. Empty: none.
+    static QString ImageArgument(const QStringList& arguments);
     TLoggerSettingsPage& LoggerSettingsPage() { return *FSettingsPage; }
 
     // ---- device parameter access -------------------------------------------------------
@@ -131,7 +148,7 @@ public:
     // While an operation runs the close sequence holds before the port is closed.
     void BeginOperation() { ++FBusy; }
     void EndOperation() { FBusy = qMax(0, FBusy - 1); }
-    bool OperationRunning() const { return FBusy > 0; }
+    bool OperationRunning() const;
 
 signals:
     // Detect starts: the row count goes back to 0.
@@ -144,16 +161,25 @@ signals:
     void LoadImageClicked();
     // The close sequence moved on to a step.
     void CloseStepReached(quint8 step);
+    // A logger read on page 2 started (true) or ended (false).
+    void ReadingChanged(bool active);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void buildWindow();
-    QWidget* makePlaceholderPage();
+    void makeControlSheet();
+    bool confirm(const QString& title, const QString& text);
+    void showTrend(TLogTableModel& table);
+    void showSimulator();
+    void imageLoadStarting();
+    void imageLoadFinished(const QString& memoLine, const QString& path, bool loaded);
     void updatePortState();
     void closeStep();
     void setCloseStep(TCloseActionEvent step);
@@ -172,6 +198,9 @@ private:
     std::unique_ptr<TDeviceAccess> FAccess;
     std::unique_ptr<TLoggerSettings> FLoggerSettings;
     std::unique_ptr<TDetection> FDetection;
+    // The rows read or loaded and their table; page 2 works on them.
+    std::unique_ptr<TLogStore> FLogStore;
+    std::unique_ptr<TLogTable> FLogTable;
 
     TLogForm* FLogForm = nullptr;
     TComSetupDlgForm* FComSetup = nullptr;
@@ -182,6 +211,7 @@ private:
     TDetectionPage* FDetectionPage = nullptr;
     TLoggerSettingsPage* FSettingsPage = nullptr;
     QWidget* FControlSheetPage = nullptr;
+    TLoggerControlSheet* FControlSheet = nullptr;
     QPushButton* FBack = nullptr;
     QPushButton* FNext = nullptr;
     QLabel* FPanel0 = nullptr;
