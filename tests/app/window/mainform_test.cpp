@@ -23,6 +23,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTableView>
+#include <QTimer>
 #include <QUrl>
 #include <QStatusBar>
 #include <QComboBox>
@@ -76,9 +77,9 @@ protected:
     }
 
     // A transmitter with a short logger, and a settings file that opens its port.
-    void startTransmitter(TEmulatorConfig c = {}, int adapter = 0)
+    void startTransmitter(TEmulatorConfig c = {}, int adapter = 0, int rows = 30)
     {
-        c.rows = 30;
+        c.rows = rows;
         c.turnaroundMs = 0;
         transmitter = std::make_unique<TVirtualTransmitter>(c);
         const QString port = transmitter->start();
@@ -504,6 +505,43 @@ TEST_F(MainWindowTest, ReadingOnPageTwoHoldsTheWindowAndClosingStopsTheReadFirst
     EXPECT_FALSE(main().LOGGEREngine().Active());
     EXPECT_LT(main().LogStore().LogCount(), 30);
     EXPECT_FALSE(transmitter->loggerState().open) << "the reader closed the logger on its way out";
+}
+
+TEST_F(MainWindowTest, ClosingDuringAFastPageReadStopsItBeforeThePortCloses)
+{
+    TEmulatorConfig c;
+    c.protocol = TEmuProtocol::Fast;
+    startTransmitter(c, 0, 600);
+    open();
+    detect();
+    ASSERT_TRUE(main().DeviceFound());
+    control<QPushButton>("ButtonNext")->click();
+    idle();
+
+    QList<int> steps;
+    QObject::connect(&main(), &TMainForm::CloseStepReached, [&steps](quint8 s) { steps << s; });
+    bool endedWhileOpen = false;
+    QObject::connect(&main(), &TMainForm::ReadingChanged, [&](bool active) {
+        if (!active) endedWhileOpen = main().COMEngine().Connected();
+    });
+    // The page read holds the click until it ends: the close box is pressed from inside it.
+    bool closeAsked = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (closeAsked || main().LogStore().LogCount() < 48) return;
+        closeAsked = true;
+        main().close();
+    });
+    poll.start();
+    control<QPushButton>("ButtonStart")->click();
+    poll.stop();
+    ASSERT_TRUE(closeAsked);
+    EXPECT_TRUE(WaitUntil([this] { return !main().isVisible(); }, 10000));
+    EXPECT_EQ(steps, kAllCloseSteps);
+    EXPECT_TRUE(endedWhileOpen) << "the read ended before the port was closed";
+    EXPECT_LT(main().LogStore().LogCount(), 600);
+    EXPECT_FALSE(transmitter->loggerState().open);
 }
 
 TEST_F(MainWindowTest, ClearLoggerOnlyAfterYesInTheYesNoDialog)
