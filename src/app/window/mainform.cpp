@@ -52,7 +52,14 @@ QString PortStateText(const TCOMEngine& engine)
 
 TMainForm::TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
                      QWidget* parent)
-    : QMainWindow(parent), FMessages(messages), FSettingsLocation(settings), FArguments(arguments)
+    : TMainForm(messages, settings, arguments, nullptr, parent)
+{
+}
+
+TMainForm::TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
+                     std::unique_ptr<TSerialPort> port, QWidget* parent)
+    : QMainWindow(parent), FMessages(messages), FSettingsLocation(settings), FArguments(arguments),
+      FPort(std::move(port))
 {
     FormCreate();
 }
@@ -87,7 +94,7 @@ void TMainForm::FormCreate()
     FCloseActionEvent = cla_None;
 
     FOstraDevice = std::make_unique<TOstraDevice>();
-    FCOMEngine = std::make_unique<TCOMEngine>();
+    FCOMEngine = std::make_unique<TCOMEngine>(nullptr, std::move(FPort));
     FLOGGEREngine = std::make_unique<TLOGGEREngine>();
     FAccess = std::make_unique<TDeviceAccess>(*FCOMEngine, *FOstraDevice, FMessages);
     FLoggerSettings = std::make_unique<TLoggerSettings>(*FAccess);

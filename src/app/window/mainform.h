@@ -61,6 +61,9 @@ public:
     // arguments: the command line without the program name (and without --demo).
     TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
               QWidget* parent = nullptr);
+    // The same on a serial port of the caller's (tests: a port that misbehaves).
+    TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
+              std::unique_ptr<TSerialPort> port, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The windows created after this one; the main window uses them from its first show on.
@@ -190,6 +193,7 @@ private:
     TMessageService& FMessages;
     TSettingsLocation FSettingsLocation;
     QStringList FArguments;
+    std::unique_ptr<TSerialPort> FPort; // handed to the engine when it is made
 
     // Freed in this order: reader, engine, device object (members go in reverse).
     std::unique_ptr<TOstraDevice> FOstraDevice;

@@ -152,6 +152,33 @@ protected:
 
 const QList<int> kAllCloseSteps = {cla_Stop, cla_WaitForStop, cla_ComClose, cla_WaitForComClose, cla_Enabled};
 
+// A port that opens but never reports closed again (a driver that hangs in its close).
+class TStuckPort final : public TSerialPort
+{
+public:
+    bool Open() override
+    {
+        FOpen = true;
+        notifyAfterOpen();
+        return true;
+    }
+    void Close() override { ++closes; }
+    bool Connected() const override { return FOpen; }
+    bool Write(const quint8*, int count) override { return count >= 0; }
+    int Read(quint8*, int) override { return 0; }
+    void ClearBuffer(bool, bool) override {}
+    void SetDTR(bool) override {}
+    void SetRTS(bool) override {}
+    void AbortAllAsync() override {}
+    int closes = 0;
+
+protected:
+    void ApplySettings() override {}
+
+private:
+    bool FOpen = false;
+};
+
 } // namespace
 
 TEST_F(MainWindowTest, StartsWithoutSettingsFileClosedAndClosesThroughEveryStep)
@@ -657,4 +684,34 @@ TEST(MainWindowArguments, TheImageArgumentIsAFileOrAnImgNameButNotTheSwitch)
         {{}, ""}, {{"/l"}, ""}, {{"/d"}, ""}, {{"/l", "a.IMG"}, "a.IMG"}, {{existing}, existing},
         {{"x", "b.img", "c.img"}, "b.img"}, {{"nothing"}, ""}};
     for (const auto& c : cases) EXPECT_EQ(TMainForm::ImageArgument(c.args), c.image) << qPrintable(c.args.join(' '));
+}
+
+TEST_F(MainWindowTest, APortThatNeverReportsClosedDoesNotHangTheWindow)
+{
+    writeSettings(QStringLiteral("COM4"));
+    auto port = std::make_unique<TStuckPort>();
+    TStuckPort& stuck = *port;
+    TMessageService service;
+    service.setScripted(true);
+    TLogForm log;
+    log.show();
+    TMainForm form(service, location(), {}, std::move(port));
+    form.AttachWindows(&log, nullptr, nullptr);
+    form.show();
+    idle();
+    ASSERT_TRUE(form.COMEngine().Connected());
+
+    QList<int> steps;
+    QObject::connect(&form, &TMainForm::CloseStepReached, [&steps](quint8 s) { steps << s; });
+    QElapsedTimer clock;
+    clock.start();
+    form.close();
+    ASSERT_TRUE(WaitUntil([&form] { return !form.isVisible(); }, 15000)) << "the close sequence hung";
+    EXPECT_EQ(steps, kAllCloseSteps);
+    EXPECT_GE(stuck.closes, 1);
+    EXPECT_GE(clock.elapsed(), TMainForm::kPortCloseWaitMs) << "it waited its bound first";
+    bool logged = false;
+    for (int i = 0; i < log.ErrorList().count(); ++i)
+        logged |= log.ErrorList().entry(i).message.contains("did not report closed");
+    EXPECT_TRUE(logged);
 }
