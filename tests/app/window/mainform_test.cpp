@@ -629,6 +629,19 @@ TEST_F(MainWindowTest, ImageFromTheCommandLineOrADropLoadsAsLoadImageWould)
     EXPECT_TRUE(WaitUntil([this] { return main().LogStore().LogCount() == 30; }, 3000));
     EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC - site.img");
     delete data;
+
+    // Detect starts from no rows; page 0's "Load Image" brings them back.
+    detect();
+    EXPECT_EQ(main().LogStore().LogCount(), 0);
+    EXPECT_FALSE(control<QPushButton>("ButtonSImage")->isEnabled());
+    main().ShowPage(TMainForm::kPageDetection);
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    EXPECT_EQ(main().LogStore().LogCount(), 30);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    EXPECT_TRUE(control<QPushButton>("ButtonSImage")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ButtonStart")->isEnabled()) << "file data only until the next Detect";
+    EXPECT_FALSE(main().PageEnabled(TMainForm::kPageLoggerSettings));
 }
 
 TEST_F(MainWindowTest, ShowTrendOpensTheTrendWindowAndTheTableKeepsEveryRow)
