@@ -98,12 +98,14 @@ TComSetupValues LoadSettings(TCOMEngine& engine, const TSettingsLocation& locati
     engine.IrDAAdapterType = TIrDAAdapterType(s.IrDAAdapter);
     engine.SetAdapter(quint8(s.Adapter));
     engine.SetTime_ByteGap(quint16(s.TimeOut)); // taken as a 16-bit unsigned number
+    engine.SetQuickReplies(s.QuickReplies);
 
     TComSetupValues dialog;
     dialog.Protokoll = engine.Protokoll();
     dialog.AdapterCode = s.Adapter;
     dialog.IrDAAdapter = s.IrDAAdapter;
     dialog.CycleTime = s.TimeOut;
+    dialog.QuickReplies = s.QuickReplies;
 
     // The engine's IrDA variant follows the adapter code, whatever "IrDAAdapter" holds.
     ApplyAdapterCode(engine, s.Adapter);
@@ -138,6 +140,10 @@ bool SaveSettings(const TCOMEngine& engine, const TSettingsLocation& location, T
     s.setValue(QStringLiteral("Protocol"), int(engine.Protokoll()));
     s.setValue(QStringLiteral("Adapter"), AdapterCodeOf(engine));
     s.setValue(QStringLiteral("TimeOut"), int(std::lround(double(engine.Time_ByteGap()))));
+    if (engine.QuickReplies())
+        s.setValue(QStringLiteral("QuickReplies"), 1);
+    else
+        s.remove(QStringLiteral("QuickReplies"));
     s.endGroup();
     s.sync();
     if (s.status() == QSettings::NoError) return true;

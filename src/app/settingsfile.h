@@ -1,5 +1,5 @@
 #pragma once
-// The settings file: the link settings (port, protocol, adapter, time-out) in the INI
+// The settings file: the link settings (port, protocol, adapter, time-out, quick replies) in the INI
 // file "Quentry.ini", section "Main", read once at start and written once at close.
 #include "linktypes.h"
 #include "userfeedback.h"
@@ -39,7 +39,7 @@ struct TStoredSettings
     int Adapter = 0;     // 0 HART modem, 1 USB link adapter, 2 IrDA RS232, 3 IrDA TAMBO
     int IrDAAdapter = 0;
     int TimeOut = 150;   // ms
-    bool QuickReplies = false; // "QuickReplies": end each reply as soon as it is complete
+    bool QuickReplies = false; // "QuickReplies=1": end a reply as soon as it is complete
 };
 
 // What the communication setup dialog shows after the start.
@@ -49,6 +49,7 @@ struct TComSetupValues
     int AdapterCode = 0;  // 0 to 3, as in the dialog's adapter list
     int IrDAAdapter = 0;  // iratype_RS232 or iratype_TAMBO
     int CycleTime = 150;  // ms: the engine's byte gap
+    bool QuickReplies = false;
 };
 
 // Reads the file at path (absent file or keys: defaults). Values outside their range take
@@ -68,7 +69,8 @@ void ApplyAdapterCode(TCOMEngine& engine, int code);
 // file holds one, else COM<low byte of ComPort>).
 TComSetupValues LoadSettings(TCOMEngine& engine, const TSettingsLocation& location, bool openPort = true);
 
-// Writes the engine's port, protocol, adapter code and time-out. A file that cannot be
+// Writes the engine's port, protocol, adapter code, time-out and quick replies (the key
+// only while they are on, so a file without it keeps the byte-gap behaviour). A file that cannot be
 // written is reported once through feedback and gives false; nothing else stops.
 bool SaveSettings(const TCOMEngine& engine, const TSettingsLocation& location, TUserFeedback& feedback);
 

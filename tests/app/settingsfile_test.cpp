@@ -189,6 +189,27 @@ TEST_F(SettingsFixture, AWholePortNameTravelsInItsOwnKey)
     EXPECT_FALSE(ReadIni(location.fallbackDir).contains("ComPortName"));
 }
 
+TEST_F(SettingsFixture, QuickRepliesAreOffUnlessTheKeySaysOneAndTheKeyGoesWhenOff)
+{
+    WriteIni(location.fallbackDir, "[Main]\nOpenComAtStart=0\n");
+    EXPECT_FALSE(LoadSettings(*engine, location).QuickReplies);
+    EXPECT_FALSE(engine->QuickReplies()) << "absent means off";
+
+    WriteIni(location.fallbackDir, "[Main]\nOpenComAtStart=0\nQuickReplies=1\n");
+    NewEngine();
+    EXPECT_TRUE(LoadSettings(*engine, location).QuickReplies);
+    EXPECT_TRUE(engine->QuickReplies());
+    ASSERT_TRUE(SaveSettings(*engine, location, feedback));
+    EXPECT_TRUE(ReadIni(location.fallbackDir).contains("QuickReplies=1"));
+
+    engine->SetQuickReplies(false);
+    ASSERT_TRUE(SaveSettings(*engine, location, feedback));
+    EXPECT_FALSE(ReadIni(location.fallbackDir).contains("QuickReplies"));
+    NewEngine();
+    LoadSettings(*engine, location);
+    EXPECT_FALSE(engine->QuickReplies());
+}
+
 TEST_F(SettingsFixture, ValuesOutOfRangeTakeTheirDefaults)
 {
     WriteIni(location.fallbackDir,

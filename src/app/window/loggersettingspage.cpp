@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDoubleSpinBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -63,6 +64,11 @@ QComboBox* MakeList(const QStringList& entries, const QString& name, QWidget* pa
     c->setCurrentIndex(0);
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c->setMinimumContentsLength(12);
+    // The longest entries ("Event Mode (PV changed precent)") fit beside their labels in
+    // the fixed window only a little smaller than the labels.
+    QFont font = c->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    c->setFont(font);
     return c;
 }
 
@@ -138,7 +144,7 @@ TLoggerSettingsPage::TLoggerSettingsPage(TLoggerSettings& settings, TMessageServ
     Button5 = MakeButton(QStringLiteral("Write"), QStringLiteral("Button5"), {}, FLoggerGroup);
 
     auto* logger = new QGridLayout(FLoggerGroup);
-    logger->setContentsMargins(6, 2, 6, 4);
+    logger->setContentsMargins(4, 2, 4, 4);
     logger->setHorizontalSpacing(4);
     logger->setVerticalSpacing(3);
     logger->addWidget(LabelMode, 0, 0);

@@ -1,16 +1,23 @@
 #include "mainform.h"
 
 #include "comsetupdlg.h"
+#include "controlsheet.h"
 #include "detectionpage.h"
 #include "headercaption.h"
 #include "logform.h"
 #include "loggersettingspage.h"
 #include "messageservice.h"
 #include "numberformat.h"
+#include "trendform.h"
 #include "waiting.h"
+#include "yesnodlg.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -45,13 +52,24 @@ QString PortStateText(const TCOMEngine& engine)
 
 TMainForm::TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
                      QWidget* parent)
-    : QMainWindow(parent), FMessages(messages), FSettingsLocation(settings), FArguments(arguments)
+    : TMainForm(messages, settings, arguments, nullptr, parent)
+{
+}
+
+TMainForm::TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
+                     std::unique_ptr<TSerialPort> port, QWidget* parent)
+    : QMainWindow(parent), FMessages(messages), FSettingsLocation(settings), FArguments(arguments),
+      FPort(std::move(port))
 {
     FormCreate();
 }
 
 TMainForm::~TMainForm()
 {
+    // Page 2 goes before the reader, the store and the table it works on (children of the
+    // window would otherwise outlive the members).
+    delete FControlSheet;
+    FControlSheet = nullptr;
     // FormDestroy. A window freed without its close sequence (tests) still leaves the
     // reader, the device object and the engine unhooked from each other and from it.
     detach();
@@ -76,7 +94,7 @@ void TMainForm::FormCreate()
     FCloseActionEvent = cla_None;
 
     FOstraDevice = std::make_unique<TOstraDevice>();
-    FCOMEngine = std::make_unique<TCOMEngine>();
+    FCOMEngine = std::make_unique<TCOMEngine>(nullptr, std::move(FPort));
     FLOGGEREngine = std::make_unique<TLOGGEREngine>();
     FAccess = std::make_unique<TDeviceAccess>(*FCOMEngine, *FOstraDevice, FMessages);
     FLoggerSettings = std::make_unique<TLoggerSettings>(*FAccess);
@@ -117,6 +135,141 @@ void TMainForm::FormCreate()
         }
     };
     FPages->insertWidget(kPageLoggerSettings, FSettingsPage);
+
+    makeControlSheet();
+    setAcceptDrops(true);
+}
+
+void TMainForm::makeControlSheet()
+{
+    FLogStore = std::make_unique<TLogStore>(&FMessages);
+    FLogTable = std::make_unique<TLogTable>();
+    TControlSheetHooks hooks;
+    hooks.setMenuEnabled = [this](bool on) { on ? EnableMainMenu() : DisableMainMenu(); };
+    hooks.setBackEnabled = [this](bool on) { SetBackEnabled(on); };
+    hooks.setNextEnabled = [this](bool on) { SetNextEnabled(on); };
+    hooks.setGauge = [this](int percent) { SetGaugePercent(percent); };
+    hooks.readingChanged = [this](bool active) { emit ReadingChanged(active); };
+    hooks.confirm = [this](const QString& title, const QString& text) { return confirm(title, text); };
+    hooks.imageLoadStarting = [this] { imageLoadStarting(); };
+    hooks.imageLoadFinished = [this](const QString& memoLine, const QString& path, bool loaded) {
+        imageLoadFinished(memoLine, path, loaded);
+    };
+    hooks.showTrend = [this](TLogTableModel& table) { showTrend(table); };
+    hooks.simulate = [this] { showSimulator(); };
+    FControlSheet = new TLoggerControlSheet({*FAccess, *FLOGGEREngine, *FLogStore, *FLogTable, FMessages},
+                                            std::move(hooks));
+    SetControlSheetPage(FControlSheet);
+
+    TLoggerControlSheet* sheet = FControlSheet;
+    connect(this, &TMainForm::StartClearGroupEnable, sheet, &TLoggerControlSheet::SetStartClearGroupEnabled);
+    connect(this, &TMainForm::ExportGroupEnable, sheet, &TLoggerControlSheet::SetExportGroupEnabled);
+    connect(this, &TMainForm::LoadImageClicked, sheet, &TLoggerControlSheet::ButtonLImageClick);
+    // A detection starts from no rows.
+    connect(this, &TMainForm::DetectionStarted, this, [this] {
+        FLogTable->SetStale();
+        FLogStore->Clear();
+    });
+    sheet->SetStartClearGroupEnabled(false);
+    sheet->SetExportGroupEnabled(false);
+}
+
+bool TMainForm::confirm(const QString& title, const QString& text)
+{
+    if (FYesNo) return FYesNo->ShowModal(title, text) == TYesNoBottomDlgForm::mrYes;
+    TMessage question{QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No};
+    return FMessages.show(question) == QMessageBox::Yes;
+}
+
+void TMainForm::showTrend(TLogTableModel& table)
+{
+    // "/d" in the first argument shows the table view; the form reads it with the
+    // program's name in front.
+    TTrendForm form(FMessages, TTrendForm::TableRequested(QStringList{QString()} + FArguments), this);
+    // Filtered through the form's own proxy: the table itself keeps every row.
+    form.SetDataSet(&table);
+    FMessages.exec(form, TCentre::MainWindow);
+}
+
+// ---- the simulator hand-off ----------------------------------------------------------------
+// SIMULATOR HOOK: the simulator window is not part of this build yet. When it is, this
+// shows it modally on the store, e.g.
+//     TSimuForm form(FMessages, *FLogStore, this);
+//     FMessages.exec(form, TCentre::MainWindow);
+// and the page marks the table stale afterwards.
+void TMainForm::showSimulator()
+{
+    FMessages.show({QMessageBox::Information, QStringLiteral("Simulate Image"),
+                    QStringLiteral("The simulator is not available in this build.")});
+}
+
+void TMainForm::SetSimulatorEnabled(bool on)
+{
+    if (FControlSheet) FControlSheet->SetSimulateVisible(on);
+}
+
+void TMainForm::imageLoadStarting()
+{
+    FDetectionPage->ClearMemo();
+    FDetectionPage->ButtonRefresh->setEnabled(false);
+    FDetectionPage->ButtonLImage->setEnabled(false);
+    SetPageEnabled(kPageLoggerSettings, false);
+}
+
+void TMainForm::imageLoadFinished(const QString& memoLine, const QString& path, bool loaded)
+{
+    FDetectionPage->AddMemoLine(memoLine);
+    FDetectionPage->ButtonRefresh->setEnabled(true);
+    FDetectionPage->ButtonLImage->setEnabled(true);
+    if (!loaded) return;
+    ShowPage(kPageControlSheet);
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromLatin1(kCaption), QFileInfo(path).fileName()));
+}
+
+bool TMainForm::LoadImageFile(const QString& path)
+{
+    if (!FControlSheet || FCloseActionEvent != cla_None || OperationRunning()) return false;
+    return FControlSheet->LoadImageFile(path);
+}
+
+QString TMainForm::ImageArgument(const QStringList& arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (i == 0 && (a.compare(QLatin1String("/l"), Qt::CaseInsensitive) == 0 || a == QLatin1String("/d")))
+            continue;
+        if (a.endsWith(QLatin1String(".img"), Qt::CaseInsensitive) || QFileInfo(a).isFile()) return a;
+    }
+    return {};
+}
+
+bool TMainForm::OperationRunning() const { return FBusy > 0 || (FControlSheet && !FControlSheet->Idle()); }
+
+namespace {
+
+// The local file a drag carries, when it carries exactly one.
+QString DroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+} // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty() && FCloseActionEvent == cla_None && !OperationRunning())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Loaded after the drop has returned to the system: the load shows its own progress.
+    QMetaObject::invokeMethod(this, [this, path] { LoadImageFile(path); }, Qt::QueuedConnection);
 }
 
 void TMainForm::buildWindow()
@@ -142,8 +295,9 @@ void TMainForm::buildWindow()
     FPages->setObjectName(QStringLiteral("PageControl1"));
     FDetectionPage = new TDetectionPage(FPages);
     FPages->addWidget(FDetectionPage);
-    // The Logger Settings page is inserted at index 1 once the session objects exist.
-    FControlSheetPage = makePlaceholderPage();
+    // The Logger Settings page is inserted at index 1 and the Logger Control Sheet after it
+    // once the session objects exist; until then an empty page keeps index 2.
+    FControlSheetPage = new QWidget(FPages);
     FPages->addWidget(FControlSheetPage);
 
     FBack = new QPushButton(QStringLiteral("Back"), central);
@@ -193,21 +347,18 @@ void TMainForm::buildWindow()
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
 
-QWidget* TMainForm::makePlaceholderPage()
-{
-    // Stands in for the Logger Control Sheet until SetControlSheetPage puts it here.
-    auto* page = new QWidget(FPages);
-    page->setObjectName(QStringLiteral("PageControlSheet"));
-    return page;
-}
-
 void TMainForm::SetControlSheetPage(QWidget* page)
 {
     const bool enabled = PageEnabled(kPageControlSheet);
     const bool active = ActivePage() == kPageControlSheet;
     QWidget* old = FControlSheetPage;
     FPages->removeWidget(old);
-    old->deleteLater();
+    if (old == FControlSheet) {
+        delete FControlSheet; // it lets go of the reader's events at once
+        FControlSheet = nullptr;
+    } else {
+        old->deleteLater();
+    }
     FControlSheetPage = page;
     FPages->insertWidget(kPageControlSheet, page);
     page->setEnabled(enabled);
@@ -245,6 +396,10 @@ void TMainForm::FormShow()
     FPanel1->setText(QStringLiteral(" "));
     SetGaugePercent(0);
     if (FFullLog && FLogForm) FLogForm->show();
+    // A log image named on the command line loads once the window is up.
+    const QString image = ImageArgument(FArguments);
+    if (!image.isEmpty())
+        QMetaObject::invokeMethod(this, [this, image] { LoadImageFile(image); }, Qt::QueuedConnection);
 }
 
 void TMainForm::Init()
@@ -264,6 +419,7 @@ void TMainForm::LoadSettings()
     FComSetup->SetAdapter(quint8(v.AdapterCode));
     FComSetup->IrDAAdapterType = TIrDAAdapterType(v.IrDAAdapter);
     FComSetup->SetCycleTime(v.CycleTime);
+    FComSetup->SetQuickReplies(v.QuickReplies);
 }
 
 bool TMainForm::SaveSettings() { return quentry::SaveSettings(*FCOMEngine, FSettingsLocation, FMessages); }
@@ -432,6 +588,7 @@ void TMainForm::Communication1Click()
     engine.SetProtokoll(FComSetup->Protokoll());
     ApplyAdapterCode(engine, FComSetup->Adapter());
     engine.SetTime_ByteGap(quint32(qMax(0, FComSetup->CycleTime())));
+    engine.SetQuickReplies(FComSetup->QuickReplies());
     const QString name = FComSetup->PortName();
     // "COM<n>" goes by its number as the settings file keeps it; any other name whole.
     if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))

@@ -10,6 +10,8 @@
 #include "loggersettings.h"
 #include "ostradevice.h"
 #include "settingsfile.h"
+#include "logstore.h"
+#include "logtable.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -28,6 +30,7 @@ class TComSetupDlgForm;
 class TDetectionPage;
 class THeaderCaption;
 class TLogForm;
+class TLoggerControlSheet;
 class TLoggerSettingsPage;
 class TMessageService;
 class TProgress;
@@ -58,6 +61,9 @@ public:
     // arguments: the command line without the program name (and without --demo).
     TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
               QWidget* parent = nullptr);
+    // The same on a serial port of the caller's (tests: a port that misbehaves).
+    TMainForm(TMessageService& messages, const TSettingsLocation& settings, const QStringList& arguments,
+              std::unique_ptr<TSerialPort> port, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The windows created after this one; the main window uses them from its first show on.
@@ -105,9 +111,23 @@ public:
     void SetGaugeVisible(bool visible);
     QString StatusPanelText(int panel) const;
     void SetStatusPanelText(int panel, const QString& text);
-    // Where the Logger Control Sheet page goes; replaces the placeholder page.
+    // Puts another widget where the Logger Control Sheet page is (the page made by the
+    // window is freed).
     void SetControlSheetPage(QWidget* page);
     TDetectionPage& DetectionPage() { return *FDetectionPage; }
+    // Page 2 as the window made it; null once SetControlSheetPage replaced it.
+    TLoggerControlSheet* ControlSheet() const { return FControlSheet; }
+    TLogStore& LogStore() { return *FLogStore; }
+    TLogTable& LogTable() { return *FLogTable; }
+
+    // "Simulate Image" is shown (the --simulator switch); hidden unless asked for.
+    void SetSimulatorEnabled(bool on);
+    // Loads a log image as "Load Image" would (program argument, a dropped file); the
+    // window's title then names the file.
+    bool LoadImageFile(const QString& path);
+    // The log image a command line names: the first argument that is an existing file or
+    // ends in ".img", not being the first argument's "/l" or "/d" switch. Empty: none.
+    static QString ImageArgument(const QStringList& arguments);
     TLoggerSettingsPage& LoggerSettingsPage() { return *FSettingsPage; }
 
     // ---- device parameter access -------------------------------------------------------
@@ -131,7 +151,7 @@ public:
     // While an operation runs the close sequence holds before the port is closed.
     void BeginOperation() { ++FBusy; }
     void EndOperation() { FBusy = qMax(0, FBusy - 1); }
-    bool OperationRunning() const { return FBusy > 0; }
+    bool OperationRunning() const;
 
 signals:
     // Detect starts: the row count goes back to 0.
@@ -144,16 +164,25 @@ signals:
     void LoadImageClicked();
     // The close sequence moved on to a step.
     void CloseStepReached(quint8 step);
+    // A logger read on page 2 started (true) or ended (false).
+    void ReadingChanged(bool active);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void buildWindow();
-    QWidget* makePlaceholderPage();
+    void makeControlSheet();
+    bool confirm(const QString& title, const QString& text);
+    void showTrend(TLogTableModel& table);
+    void showSimulator();
+    void imageLoadStarting();
+    void imageLoadFinished(const QString& memoLine, const QString& path, bool loaded);
     void updatePortState();
     void closeStep();
     void setCloseStep(TCloseActionEvent step);
@@ -164,6 +193,7 @@ private:
     TMessageService& FMessages;
     TSettingsLocation FSettingsLocation;
     QStringList FArguments;
+    std::unique_ptr<TSerialPort> FPort; // handed to the engine when it is made
 
     // Freed in this order: reader, engine, device object (members go in reverse).
     std::unique_ptr<TOstraDevice> FOstraDevice;
@@ -172,6 +202,9 @@ private:
     std::unique_ptr<TDeviceAccess> FAccess;
     std::unique_ptr<TLoggerSettings> FLoggerSettings;
     std::unique_ptr<TDetection> FDetection;
+    // The rows read or loaded and their table; page 2 works on them.
+    std::unique_ptr<TLogStore> FLogStore;
+    std::unique_ptr<TLogTable> FLogTable;
 
     TLogForm* FLogForm = nullptr;
     TComSetupDlgForm* FComSetup = nullptr;
@@ -182,6 +215,7 @@ private:
     TDetectionPage* FDetectionPage = nullptr;
     TLoggerSettingsPage* FSettingsPage = nullptr;
     QWidget* FControlSheetPage = nullptr;
+    TLoggerControlSheet* FControlSheet = nullptr;
     QPushButton* FBack = nullptr;
     QPushButton* FNext = nullptr;
     QLabel* FPanel0 = nullptr;

@@ -2,6 +2,7 @@
 // Detect, the clock and the logger configuration, Setup > Communication, navigation and
 // the close sequence. Modal boxes are answered by the message service.
 #include "comsetupdlg.h"
+#include "controlsheet.h"
 #include "detectionpage.h"
 #include "logentrymodel.h"
 #include "logform.h"
@@ -11,11 +12,19 @@
 #include "ptypair.h"
 #include "quentrywindows.h"
 #include "adapters.h"
+#include "trendform.h"
 #include "virtualtransmitter.h"
 #include "waiting.h"
+#include "yesnodlg.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
 #include <QStatusBar>
 #include <QComboBox>
 #include <QDateEdit>
@@ -68,9 +77,9 @@ protected:
     }
 
     // A transmitter with a short logger, and a settings file that opens its port.
-    void startTransmitter(TEmulatorConfig c = {}, int adapter = 0)
+    void startTransmitter(TEmulatorConfig c = {}, int adapter = 0, int rows = 30)
     {
-        c.rows = 30;
+        c.rows = rows;
         c.turnaroundMs = 0;
         transmitter = std::make_unique<TVirtualTransmitter>(c);
         const QString port = transmitter->start();
@@ -113,12 +122,62 @@ protected:
         return steps;
     }
 
+    // Detect, then "Start Reading" on page 2 until the read has ended.
+    void readLogger()
+    {
+        detect();
+        ASSERT_TRUE(main().DeviceFound());
+        control<QPushButton>("ButtonNext")->click();
+        idle();
+        ASSERT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+        bool ended = false;
+        auto c = QObject::connect(&main(), &TMainForm::ReadingChanged, [&ended](bool active) { ended = !active; });
+        control<QPushButton>("ButtonStart")->click();
+        ASSERT_TRUE(WaitUntil([&ended] { return ended; }, 60000));
+        QObject::disconnect(c);
+    }
+
+    QString saveImage(const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        messages().queueFileName(path);
+        control<QPushButton>("ButtonSImage")->click();
+        return path;
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<TVirtualTransmitter> transmitter;
     std::unique_ptr<TQuentryWindows> windows;
 };
 
 const QList<int> kAllCloseSteps = {cla_Stop, cla_WaitForStop, cla_ComClose, cla_WaitForComClose, cla_Enabled};
+
+// A port that opens but never reports closed again (a driver that hangs in its close).
+class TStuckPort final : public TSerialPort
+{
+public:
+    bool Open() override
+    {
+        FOpen = true;
+        notifyAfterOpen();
+        return true;
+    }
+    void Close() override { ++closes; }
+    bool Connected() const override { return FOpen; }
+    bool Write(const quint8*, int count) override { return count >= 0; }
+    int Read(quint8*, int) override { return 0; }
+    void ClearBuffer(bool, bool) override {}
+    void SetDTR(bool) override {}
+    void SetRTS(bool) override {}
+    void AbortAllAsync() override {}
+    int closes = 0;
+
+protected:
+    void ApplySettings() override {}
+
+private:
+    bool FOpen = false;
+};
 
 } // namespace
 
@@ -378,6 +437,7 @@ TEST_F(MainWindowTest, SetupCommunicationAppliesTheTamboAdapter)
         emit adapter->activated(3);
         d.findChild<QComboBox*>("ComboBoxPort")->setEditText(port);
         d.findChild<QSpinBox*>("JvSpinEditTimeOut")->setValue(40);
+        d.findChild<QCheckBox*>("CheckBoxQuickReplies")->setChecked(true);
         static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
         return d.result();
     });
@@ -390,6 +450,7 @@ TEST_F(MainWindowTest, SetupCommunicationAppliesTheTamboAdapter)
     EXPECT_EQ(engine.IrDAAdapterType, iratype_TAMBO);
     EXPECT_EQ(engine.Protokoll(), prt_MODE3);
     EXPECT_EQ(engine.Time_ByteGap(), 40u);
+    EXPECT_TRUE(engine.QuickReplies());
     EXPECT_TRUE(engine.Connected());
     EXPECT_EQ(engine.PortName(), port);
     EXPECT_EQ(main().ActivePage(), TMainForm::kPageDetection);
@@ -403,6 +464,13 @@ TEST_F(MainWindowTest, SetupCommunicationAppliesTheTamboAdapter)
     EXPECT_EQ(saved.value("Main/Protocol").toInt(), 1);
     EXPECT_EQ(saved.value("Main/ComPortName").toString(), port);
     EXPECT_EQ(saved.value("Main/TimeOut").toInt(), 40);
+    EXPECT_EQ(saved.value("Main/QuickReplies").toInt(), 1);
+
+    // The next start shows them on in the dialog and has them on in the engine.
+    windows.reset();
+    open();
+    EXPECT_TRUE(windows->ComSetupDlgForm->QuickReplies());
+    EXPECT_TRUE(main().COMEngine().QuickReplies());
 }
 
 TEST_F(MainWindowTest, ClosingDuringAReadStopsTheReaderFirst)
@@ -431,4 +499,232 @@ TEST_F(MainWindowTest, ClosingDuringAReadStopsTheReaderFirst)
     EXPECT_FALSE(reader.Active());
     EXPECT_LT(rows, 30);
     EXPECT_FALSE(transmitter->loggerState().open) << "the reader closed the logger on its way out";
+}
+
+// ---- page 2 in the window --------------------------------------------------------------
+
+TEST_F(MainWindowTest, ReadingOnPageTwoHoldsTheWindowAndClosingStopsTheReadFirst)
+{
+    startTransmitter();
+    open();
+    detect();
+    control<QPushButton>("ButtonNext")->click();
+    idle();
+    ASSERT_EQ(header(), "Logger Control Sheet");
+    EXPECT_TRUE(control<QPushButton>("ButtonSimulate")->isHidden());
+
+    bool endedWhileOpen = false;
+    QObject::connect(&main(), &TMainForm::ReadingChanged, [&](bool active) {
+        if (!active) endedWhileOpen = main().COMEngine().Connected();
+    });
+    control<QPushButton>("ButtonStart")->click();
+    ASSERT_TRUE(WaitUntil([&] { return main().LogStore().LogCount() >= 5; }, 10000));
+    EXPECT_TRUE(main().ControlSheet()->ReadingActive());
+    EXPECT_TRUE(main().OperationRunning());
+    EXPECT_FALSE(control<QPushButton>("ButtonBack")->isEnabled());
+    EXPECT_FALSE(control<QAction>("Exit1")->isEnabled()) << "the menu is off during a read";
+    EXPECT_TRUE(control<QPushButton>("Buttonstop")->isEnabled());
+    EXPECT_GT(main().GaugePercent(), 0);
+    EXPECT_FALSE(control<QLabel>("LabelTime")->text().trimmed().isEmpty());
+
+    EXPECT_EQ(closeAndWait(), kAllCloseSteps);
+    EXPECT_TRUE(endedWhileOpen) << "the read ended before the port was closed";
+    EXPECT_FALSE(main().LOGGEREngine().Active());
+    EXPECT_LT(main().LogStore().LogCount(), 30);
+    EXPECT_FALSE(transmitter->loggerState().open) << "the reader closed the logger on its way out";
+}
+
+TEST_F(MainWindowTest, ClosingDuringAFastPageReadStopsItBeforeThePortCloses)
+{
+    TEmulatorConfig c;
+    c.protocol = TEmuProtocol::Fast;
+    startTransmitter(c, 0, 600);
+    open();
+    detect();
+    ASSERT_TRUE(main().DeviceFound());
+    control<QPushButton>("ButtonNext")->click();
+    idle();
+
+    QList<int> steps;
+    QObject::connect(&main(), &TMainForm::CloseStepReached, [&steps](quint8 s) { steps << s; });
+    bool endedWhileOpen = false;
+    QObject::connect(&main(), &TMainForm::ReadingChanged, [&](bool active) {
+        if (!active) endedWhileOpen = main().COMEngine().Connected();
+    });
+    // The page read holds the click until it ends: the close box is pressed from inside it.
+    bool closeAsked = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (closeAsked || main().LogStore().LogCount() < 48) return;
+        closeAsked = true;
+        main().close();
+    });
+    poll.start();
+    control<QPushButton>("ButtonStart")->click();
+    poll.stop();
+    ASSERT_TRUE(closeAsked);
+    EXPECT_TRUE(WaitUntil([this] { return !main().isVisible(); }, 10000));
+    EXPECT_EQ(steps, kAllCloseSteps);
+    EXPECT_TRUE(endedWhileOpen) << "the read ended before the port was closed";
+    EXPECT_LT(main().LogStore().LogCount(), 600);
+    EXPECT_FALSE(transmitter->loggerState().open);
+}
+
+TEST_F(MainWindowTest, ClearLoggerOnlyAfterYesInTheYesNoDialog)
+{
+    startTransmitter();
+    open();
+    detect();
+    ASSERT_TRUE(main().DeviceFound());
+    QString title, text;
+    for (const int answer : {TYesNoBottomDlgForm::mrNo, TYesNoBottomDlgForm::mrYes}) {
+        messages().queueDialogAnswer([&, answer](QDialog& d) {
+            title = d.windowTitle();
+            text = static_cast<TYesNoBottomDlgForm&>(d).Message();
+            return answer;
+        });
+        main().ControlSheet()->ButtonClearClick();
+        EXPECT_EQ(title, "Confirmation");
+        EXPECT_EQ(text, "Are You sure to delete all records from the Device?");
+        EXPECT_EQ(transmitter->loggerState().total, answer == TYesNoBottomDlgForm::mrYes ? 0 : 30);
+    }
+}
+
+TEST_F(MainWindowTest, ImageFromTheCommandLineOrADropLoadsAsLoadImageWould)
+{
+    startTransmitter();
+    open();
+    readLogger();
+    ASSERT_EQ(main().LogStore().LogCount(), 30);
+    EXPECT_TRUE(control<QAction>("Exit1")->isEnabled());
+    EXPECT_EQ(main().GaugePercent(), 0);
+    const QString image = saveImage("site.img");
+    ASSERT_TRUE(QFileInfo(image).isFile());
+    windows.reset();
+
+    const struct { QStringList args; bool loaded; } cases[] = {
+        {{image}, true}, {{"/l", image}, true}, {{dir.filePath("missing.img")}, false}};
+    for (const auto& c : cases) {
+        open(c.args);
+        const bool done = WaitUntil([this] { return main().LogStore().LogCount() > 0; }, 3000);
+        EXPECT_EQ(done, c.loaded) << qPrintable(c.args.join(' '));
+        EXPECT_EQ(main().ActivePage(), c.loaded ? TMainForm::kPageControlSheet : TMainForm::kPageDetection);
+        EXPECT_EQ(main().windowTitle(),
+                  c.loaded ? QStringLiteral("Quentry V1.21 by VOSSEC - site.img") : QStringLiteral("Quentry V1.21 by VOSSEC"));
+        const QString path = QFileInfo(c.args.constLast()).absoluteFilePath();
+        EXPECT_EQ(main().DetectionPage().MemoLines(),
+                  QStringList{QStringLiteral("Image File: %1 %2").arg(path, c.loaded ? "Loaded." : "Canceled.")});
+        windows.reset();
+    }
+
+    open();
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(image)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main(), &drop);
+    EXPECT_TRUE(WaitUntil([this] { return main().LogStore().LogCount() == 30; }, 3000));
+    EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC - site.img");
+    delete data;
+
+    // Detect starts from no rows; page 0's "Load Image" brings them back.
+    detect();
+    EXPECT_EQ(main().LogStore().LogCount(), 0);
+    EXPECT_FALSE(control<QPushButton>("ButtonSImage")->isEnabled());
+    main().ShowPage(TMainForm::kPageDetection);
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    EXPECT_EQ(main().LogStore().LogCount(), 30);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    EXPECT_TRUE(control<QPushButton>("ButtonSImage")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ButtonStart")->isEnabled()) << "file data only until the next Detect";
+    EXPECT_FALSE(main().PageEnabled(TMainForm::kPageLoggerSettings));
+}
+
+TEST_F(MainWindowTest, ShowTrendOpensTheTrendWindowAndTheTableKeepsEveryRow)
+{
+    startTransmitter();
+    open();
+    readLogger();
+    const QString image = saveImage("trend.img");
+    windows.reset();
+
+    for (const bool slashD : {false, true}) {
+        open(slashD ? QStringList{"/d", image} : QStringList{image});
+        ASSERT_TRUE(WaitUntil([this] { return main().LogStore().LogCount() == 30; }, 3000));
+        int shownRows = -1;
+        bool tableShown = !slashD;
+        messages().queueDialogAnswer([&](QDialog& d) {
+            auto* trend = qobject_cast<TTrendForm*>(&d);
+            if (!trend) return int(QDialog::Rejected);
+            trend->show(); // what a modal run does first: its filters reset on show
+            shownRows = trend->Proxy() ? trend->Proxy()->rowCount() : -1;
+            tableShown = trend->findChild<QTableView*>("DBGrid1")->isVisibleTo(trend);
+            trend->hide();
+            return int(QDialog::Accepted);
+        });
+        control<QPushButton>("ButtonTrend")->click();
+        EXPECT_EQ(shownRows, 30);
+        EXPECT_EQ(tableShown, slashD) << "\"/d\" shows the table view";
+        EXPECT_EQ(main().LogTable().Model().rowCount(), 30) << "the table shows every row again";
+        EXPECT_TRUE(control<QPushButton>("ButtonTrend")->isEnabled());
+        EXPECT_TRUE(control<QAction>("Exit1")->isEnabled());
+        windows.reset();
+    }
+}
+
+TEST_F(MainWindowTest, SimulateImageIsHiddenUnlessAskedFor)
+{
+    open();
+    auto* simulate = control<QPushButton>("ButtonSimulate");
+    EXPECT_TRUE(simulate->isHidden());
+    main().SetSimulatorEnabled(true);
+    EXPECT_FALSE(simulate->isHidden());
+    main().ControlSheet()->ButtonSimulateClick();
+    ASSERT_EQ(messages().shownMessages().size(), 1);
+    EXPECT_EQ(messages().shownMessages().first().text, "The simulator is not available in this build.");
+}
+
+TEST(MainWindowArguments, TheImageArgumentIsAFileOrAnImgNameButNotTheSwitch)
+{
+    QTemporaryDir d;
+    const QString existing = d.filePath("site.bin");
+    QFile(existing).open(QIODevice::WriteOnly);
+    const struct { QStringList args; QString image; } cases[] = {
+        {{}, ""}, {{"/l"}, ""}, {{"/d"}, ""}, {{"/l", "a.IMG"}, "a.IMG"}, {{existing}, existing},
+        {{"x", "b.img", "c.img"}, "b.img"}, {{"nothing"}, ""}};
+    for (const auto& c : cases) EXPECT_EQ(TMainForm::ImageArgument(c.args), c.image) << qPrintable(c.args.join(' '));
+}
+
+TEST_F(MainWindowTest, APortThatNeverReportsClosedDoesNotHangTheWindow)
+{
+    writeSettings(QStringLiteral("COM4"));
+    auto port = std::make_unique<TStuckPort>();
+    TStuckPort& stuck = *port;
+    TMessageService service;
+    service.setScripted(true);
+    TLogForm log;
+    log.show();
+    TMainForm form(service, location(), {}, std::move(port));
+    form.AttachWindows(&log, nullptr, nullptr);
+    form.show();
+    idle();
+    ASSERT_TRUE(form.COMEngine().Connected());
+
+    QList<int> steps;
+    QObject::connect(&form, &TMainForm::CloseStepReached, [&steps](quint8 s) { steps << s; });
+    QElapsedTimer clock;
+    clock.start();
+    form.close();
+    ASSERT_TRUE(WaitUntil([&form] { return !form.isVisible(); }, 15000)) << "the close sequence hung";
+    EXPECT_EQ(steps, kAllCloseSteps);
+    EXPECT_GE(stuck.closes, 1);
+    EXPECT_GE(clock.elapsed(), TMainForm::kPortCloseWaitMs) << "it waited its bound first";
+    bool logged = false;
+    for (int i = 0; i < log.ErrorList().count(); ++i)
+        logged |= log.ErrorList().entry(i).message.contains("did not report closed");
+    EXPECT_TRUE(logged);
 }

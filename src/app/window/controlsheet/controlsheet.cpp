@@ -93,7 +93,7 @@ void TLoggerControlSheet::buildControls()
     ButtonDBase = makeButton(QStringLiteral("To DBASE Table"), "ButtonDBase", FExport);
     ButtonTrend = makeButton(QStringLiteral("Show Trend"), "ButtonTrend", FExport);
     ButtonSimulate = makeButton(QStringLiteral("Simulate Image"), "ButtonSimulate", FExport);
-    ButtonSimulate->hide(); // the simulator is not reachable from the window
+    ButtonSimulate->hide(); // shown only when the program is started for the simulator
     Label4 = makeLabel("Label4", FExport);
     auto* exports = new QGridLayout(FExport);
     exports->setContentsMargins(6, 4, 6, 4);
@@ -123,6 +123,8 @@ void TLoggerControlSheet::buildControls()
 }
 
 // ---- the window's switches -------------------------------------------------------------
+
+void TLoggerControlSheet::SetSimulateVisible(bool on) { ButtonSimulate->setVisible(on); }
 
 void TLoggerControlSheet::SetExportGroupEnabled(bool on)
 {

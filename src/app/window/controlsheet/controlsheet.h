@@ -67,6 +67,8 @@ public:
 
     // The result lines of images and exports are shown only with the full log ("/l").
     void SetFullLog(bool on) { FFullLog = on; }
+    // "Simulate Image" is hidden unless the program was asked for the simulator.
+    void SetSimulateVisible(bool on);
     bool ReadingActive() const { return FActivity == TActivity::Reading; }
     // Nothing else running on the page (a read, a clear, a file operation, the trend).
     bool Idle() const { return FActivity == TActivity::Idle; }
