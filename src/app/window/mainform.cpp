@@ -8,6 +8,7 @@
 #include "loggersettingspage.h"
 #include "messageservice.h"
 #include "numberformat.h"
+#include "simuform.h"
 #include "trendform.h"
 #include "waiting.h"
 #include "yesnodlg.h"
@@ -192,20 +193,18 @@ void TMainForm::showTrend(TLogTableModel& table)
 }
 
 // ---- the simulator hand-off ----------------------------------------------------------------
-// SIMULATOR HOOK: the simulator window is not part of this build yet. When it is, this
-// shows it modally on the store, e.g.
-//     TSimuForm form(FMessages, *FLogStore, this);
-//     FMessages.exec(form, TCentre::MainWindow);
-// and the page marks the table stale afterwards.
 void TMainForm::showSimulator()
 {
-    FMessages.show({QMessageBox::Information, QStringLiteral("Simulate Image"),
-                    QStringLiteral("The simulator is not available in this build.")});
+    // The form works on the store in place and writes its row count back however it closes.
+    TSimuForm form(FMessages, *FLogStore, this);
+    FMessages.exec(form, TCentre::MainWindow);
 }
 
 void TMainForm::SetSimulatorEnabled(bool on)
 {
     if (FControlSheet) FControlSheet->SetSimulateVisible(on);
+    // The button sits on page 2, which otherwise opens only after a detection or a load.
+    if (on) SetPageEnabled(kPageControlSheet, true);
 }
 
 void TMainForm::imageLoadStarting()

@@ -10,6 +10,7 @@
 #include "mainform.h"
 #include "messageservice.h"
 #include "ptypair.h"
+#include "simuform.h"
 #include "quentrywindows.h"
 #include "adapters.h"
 #include "trendform.h"
@@ -678,14 +679,30 @@ TEST_F(MainWindowTest, ShowTrendOpensTheTrendWindowAndTheTableKeepsEveryRow)
 
 TEST_F(MainWindowTest, SimulateImageIsHiddenUnlessAskedFor)
 {
+    startTransmitter(); // the pages are enabled only while a port is open
     open();
     auto* simulate = control<QPushButton>("ButtonSimulate");
     EXPECT_TRUE(simulate->isHidden());
     main().SetSimulatorEnabled(true);
     EXPECT_FALSE(simulate->isHidden());
+    EXPECT_TRUE(main().PageEnabled(TMainForm::kPageControlSheet)) << "the way to the button";
+    // The simulator generates into the window's store; its rows then save and export like read ones.
+    messages().queueDialogAnswer([](QDialog& dialog) {
+        auto* form = qobject_cast<TSimuForm*>(&dialog);
+        if (!form) return int(QDialog::Rejected);
+        TSimulationInputs in = form->Inputs();
+        in.TotalIndex = 300;
+        form->SetInputs(in);
+        form->findChild<QPushButton*>("ButtonGenerate")->click();
+        form->findChild<QPushButton*>("ButtonOk")->click();
+        return form->result();
+    });
     main().ControlSheet()->ButtonSimulateClick();
-    ASSERT_EQ(messages().shownMessages().size(), 1);
-    EXPECT_EQ(messages().shownMessages().first().text, "The simulator is not available in this build.");
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+    EXPECT_EQ(main().LogStore().LogCount(), 300);
+    EXPECT_TRUE(control<QPushButton>("ButtonSImage")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("ButtonASC")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("ButtonTrend")->isEnabled());
 }
 
 TEST(MainWindowArguments, TheImageArgumentIsAFileOrAnImgNameButNotTheSwitch)

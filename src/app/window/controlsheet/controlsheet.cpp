@@ -525,6 +525,8 @@ void TLoggerControlSheet::ButtonSimulateClick()
     FHooks.simulate();
     FParts.table.SetStale();
     setActivity(TActivity::Idle);
+    // Generated rows are saved, exported and charted like read ones.
+    if (FParts.store.LogCount() > 0) SetExportGroupEnabled(true);
 }
 
 } // namespace quentry
