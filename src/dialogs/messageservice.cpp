@@ -9,6 +9,16 @@
 #include <QScreen>
 
 namespace quentry {
+
+QString DisplayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 namespace {
 
 // A modeless progress dialog with the hourglass; both go when the object goes.
@@ -16,7 +26,7 @@ class TWidgetProgress final : public TProgress
 {
 public:
     TWidgetProgress(const TProgressOptions& options, const TMessageService& service)
-        : FDialog(options.text, options.cancelButton ? QStringLiteral("Cancel") : QString(),
+        : FDialog(DisplayText(options.text), options.cancelButton ? QStringLiteral("Cancel") : QString(),
                   options.minimum, options.maximum, service.mainWindow())
     {
         FDialog.setObjectName(QStringLiteral("ProgressDialog"));
@@ -41,7 +51,7 @@ public:
     }
 
     void setCaption(const QString& caption) override { FDialog.setWindowTitle(caption); }
-    void setText(const QString& text) override { FDialog.setLabelText(text); }
+    void setText(const QString& text) override { FDialog.setLabelText(DisplayText(text)); }
     void setRange(int minimum, int maximum) override { FDialog.setRange(minimum, maximum); }
     void setPosition(int position) override { FDialog.setValue(position); }
     bool canceled() const override { return FDialog.wasCanceled(); }
@@ -65,10 +75,7 @@ QMessageBox::StandardButton TMessageService::show(const TMessage& message)
         return QMessageBox::StandardButton(int(message.buttons) & -int(message.buttons)); // lowest button
     }
     QWidget* owner = message.centre == TCentre::MainWindow ? FMainWindow.data() : nullptr;
-    // The texts keep the line breaks they were written with; the box shows one break each.
-    QString shown = message.text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(message.icon, message.caption, shown, message.buttons, owner);
+    QMessageBox box(message.icon, message.caption, DisplayText(message.text), message.buttons, owner);
     if (message.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(message.defaultButton);
     box.adjustSize();

@@ -18,6 +18,10 @@ namespace quentry {
 
 // One file dialog as the program asks for it. The filter is in Qt's form
 // ("Logger Image files (*.img);;All files (*.*)").
+// The texts keep the line breaks they were written with ("\r\n", "\n\r" or a lone "\r");
+// a box or progress dialog shows one break for each.
+QString DisplayText(const QString& text);
+
 struct TFileDialogRequest
 {
     enum class TMode : quint8 { Open, Save };

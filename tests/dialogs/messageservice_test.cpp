@@ -2,6 +2,7 @@
 #include "messageservice.h"
 
 #include <QApplication>
+#include <QProgressDialog>
 #include <QDialog>
 #include <gtest/gtest.h>
 
@@ -50,6 +51,31 @@ TEST(MessageService, ProgressShowsWithCursorAndRestoresBothWhenGone)
         EXPECT_FALSE(progress->canceled());
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(MessageService, EveryKindOfLineBreakShowsAsOneBreak)
+{
+    const struct { const char* text; const char* shown; } cases[] = {
+        {"Accessing Tavix Adapter.\n\rSetting Com. Mode.", "Accessing Tavix Adapter.\nSetting Com. Mode."},
+        {"CMD error in reply\r\nPlease Detect Again!", "CMD error in reply\nPlease Detect Again!"},
+        {"Total Index must lie between 1 and 12288.\rNothing was generated.",
+         "Total Index must lie between 1 and 12288.\nNothing was generated."},
+        {"one\n\ntwo", "one\n\ntwo"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DisplayText(c.text), QString(c.shown)) << c.text;
+
+    // The progress dialog shows its texts the same way.
+    TMessageService service;
+    TProgressOptions options;
+    options.text = "Reading\rpage 1";
+    auto progress = service.showProgress(options);
+    QProgressDialog* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<QProgressDialog*>(w)) dialog = p;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->labelText(), "Reading\npage 1");
+    progress->setText("Reading\r\npage 2");
+    EXPECT_EQ(dialog->labelText(), "Reading\npage 2");
 }
 
 TEST(MessageService, ScriptedFileDialogsTakeQueuedNamesThenCancel)
