@@ -1,5 +1,5 @@
 // Any bytes a line can deliver, parsed as a HART reply to a request with any addressing,
-// then the response texts. The parse must never read outside what arrived.
+// checked as a possibly whole quick reply, then the response texts. The parse must never read outside what arrived.
 #include "hartframe.h"
 
 #include <cstdint>
@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TTXRXInfo reply = request;
     const TFrameError e = HartParseReply(rx.data(), int(rx.size()), reply, offset);
     if (e == FRERR_OK && (offset < 0 || offset + 1 >= int(rx.size()))) std::abort(); // status bytes arrived
+    const int whole = HartCompleteFrame(rx.data(), int(rx.size()));
+    if (whole < 0 || whole > int(rx.size())) std::abort(); // a whole frame lies inside what arrived
     THART_RESPONSE_STR texts;
     HartDecodeResponse(reply.ApiError, texts);
     (void)HexDump(rx.data(), int(std::min<size_t>(rx.size(), 512)));
