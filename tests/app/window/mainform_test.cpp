@@ -225,7 +225,8 @@ TEST_F(MainWindowTest, IdleWindowDoesNotSpin)
 {
     open();
     int turns = 0;
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+    QObject scope; // the counter goes with the test
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &scope,
                      [&turns] { ++turns; });
     WaitFor(500);
     EXPECT_LT(turns, 25) << "the idle handler must not keep the event loop busy";
