@@ -634,6 +634,7 @@ TEST_F(MainWindowTest, ImageFromTheCommandLineOrADropLoadsAsLoadImageWould)
     // Detect starts from no rows; page 0's "Load Image" brings them back.
     detect();
     EXPECT_EQ(main().LogStore().LogCount(), 0);
+    EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC");
     EXPECT_FALSE(control<QPushButton>("ButtonSImage")->isEnabled());
     main().ShowPage(TMainForm::kPageDetection);
     messages().queueFileName(image);
