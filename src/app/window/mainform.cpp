@@ -166,10 +166,11 @@ void TMainForm::makeControlSheet()
     connect(this, &TMainForm::StartClearGroupEnable, sheet, &TLoggerControlSheet::SetStartClearGroupEnabled);
     connect(this, &TMainForm::ExportGroupEnable, sheet, &TLoggerControlSheet::SetExportGroupEnabled);
     connect(this, &TMainForm::LoadImageClicked, sheet, &TLoggerControlSheet::ButtonLImageClick);
-    // A detection starts from no rows.
+    // A detection starts from no rows, and the title no longer names a loaded image.
     connect(this, &TMainForm::DetectionStarted, this, [this] {
         FLogTable->SetStale();
         FLogStore->Clear();
+        setWindowTitle(QString::fromLatin1(kCaption));
     });
     sheet->SetStartClearGroupEnabled(false);
     sheet->SetExportGroupEnabled(false);

@@ -226,7 +226,8 @@ TEST_F(MainWindowTest, IdleWindowDoesNotSpin)
 {
     open();
     int turns = 0;
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+    QObject scope; // the counter goes with the test
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &scope,
                      [&turns] { ++turns; });
     WaitFor(500);
     EXPECT_LT(turns, 25) << "the idle handler must not keep the event loop busy";
@@ -634,6 +635,7 @@ TEST_F(MainWindowTest, ImageFromTheCommandLineOrADropLoadsAsLoadImageWould)
     // Detect starts from no rows; page 0's "Load Image" brings them back.
     detect();
     EXPECT_EQ(main().LogStore().LogCount(), 0);
+    EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC");
     EXPECT_FALSE(control<QPushButton>("ButtonSImage")->isEnabled());
     main().ShowPage(TMainForm::kPageDetection);
     messages().queueFileName(image);
