@@ -279,6 +279,14 @@ TEST_F(CliRead, LostLineKeepsTheRowsAndDoesNotPassForSuccess)
     EXPECT_TRUE(given.err.contains("read given up: no reply from the transmitter for 1 s")) << qPrintable(given.err);
     EXPECT_GE(imageRows(path("g.img")), 10);
     EXPECT_LT(imageRows(path("g.img")), 40);
+
+    // A logger that refuses to open: cut short before any row, nothing written.
+    const QString refusing = startEmulator({"--rows", "60", "--pages", "20", "--faults", "rc/160=*:64"});
+    const TRun closed = runCli(QStringList{"read", "--out", path("c.img")} + link(refusing));
+    EXPECT_EQ(closed.exit, 4) << qPrintable(closed.err);
+    EXPECT_TRUE(closed.err.contains("read cut short: Logger could not be opened")) << qPrintable(closed.err);
+    EXPECT_TRUE(closed.err.contains("no row could be read, nothing written")) << qPrintable(closed.err);
+    EXPECT_FALSE(QFile::exists(path("c.img")));
 }
 
 TEST_F(CliRead, DeviceOfAnotherFamilyIsNamedNotMistakenForOneWithoutLogger)
