@@ -330,3 +330,22 @@ TEST_F(CliRead, QuickRepliesFromTheOptionOrTheSettingsFile)
         EXPECT_EQ(imageRows(path("q.img")), 60);
     }
 }
+
+TEST_F(CliRead, SilentLineScanSaysWhatWasTriedOrThatItWasInterrupted)
+{
+    const QString port = startEmulator({"--rows", "60", "--pages", "20", "--faults", "drop=*"});
+    const TRun one = runCli(QStringList{"detect", "--address", "3"} + link(port));
+    EXPECT_EQ(one.exit, 1);
+    EXPECT_TRUE(one.err.contains(QStringLiteral("no transmitter answered on %1 (hart, polling address 3)").arg(port)))
+        << qPrintable(one.err);
+
+    // Ctrl-C in the middle of the scan of all sixteen addresses.
+    ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"detect"} + link(port)));
+    QThread::msleep(800);
+    ::kill(pid_t(cli->processId()), SIGINT);
+    const TRun scan = finish();
+    EXPECT_EQ(scan.exit, 130);
+    EXPECT_TRUE(scan.err.contains("interrupted (Ctrl-C) during detection")) << qPrintable(scan.err);
+    EXPECT_FALSE(scan.err.contains("Not Found", Qt::CaseInsensitive)) << qPrintable(scan.err);
+    EXPECT_FALSE(scan.err.contains("no transmitter answered")) << qPrintable(scan.err);
+}
