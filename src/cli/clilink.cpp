@@ -123,7 +123,10 @@ QString TCliLink::identityText() const
 bool TCliLink::detect(QString& error)
 {
     if (FOptions.address) detection.FixedAddress = quint8(*FOptions.address);
+    FFeedback.holdErrors();
     const TDetection::TOutcome outcome = detection.Detect(engine.Protokoll());
+    // After Ctrl-C the boxes of the steps it cut short ("Device Not Found!") would mislead.
+    FFeedback.releaseErrors(!TTerminalFeedback::interrupted());
     if (outcome != TDetection::TOutcome::Found && TTerminalFeedback::interrupted()) {
         error = QStringLiteral("interrupted (%1) during detection").arg(TTerminalFeedback::interruptName());
         return false;

@@ -114,7 +114,7 @@ QString CommandHelp(const QString& command)
                             "  --dbf F      dBASE table export\n"
                             "  --csv F      CSV with a header line, for spreadsheets\n\n");
     if (command == "read")
-        s += QStringLiteral("  --give-up S  end the read after S seconds without any reply from the transmitter\n"
+        s += QStringLiteral("  --give-up S  end the read after S seconds without a good reply from the transmitter\n"
                             "               (default 60; 0: never); the rows read so far are written\n\n");
     if (command == "clear") s += QStringLiteral("  --yes        do not ask\n\n");
     if (command == "decode") s += QStringLiteral("  --page       the row was read in a page (words low byte first)\n\n");

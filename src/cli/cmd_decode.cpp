@@ -157,48 +157,129 @@ void printRecordReply(TOutput& out, const QByteArray& data)
     printRow(out, QStringLiteral("Record row"), r, ok);
 }
 
-int decodeHart(const QByteArray& b, TOutput& out)
+// Command 0's reply data: the identity a master addresses the device by.
+void printIdentityData(TOutput& out, const QByteArray& data)
 {
-    // Take the address from the frame itself, so any reply decodes.
-    TTXRXInfo request;
-    int delimiter = -1;
-    for (int i = 1; i + 1 < b.size(); ++i)
-        if (quint8(b[i - 1]) == 0xFF && quint8(b[i]) == 0xFF && quint8(b[i + 1]) != 0xFF) {
-            delimiter = i + 1;
-            break;
-        }
+    if (data.size() < 12) return;
+    const auto* d = reinterpret_cast<const quint8*>(data.constData());
+    out.field("Manufacturer", "manufacturer", d[1]);
+    out.field("Device type", "deviceType", d[2]);
+    out.field("Preambles wanted", "preambles", d[3]);
+    out.field("Universal command revision", "universalRevision", d[4]);
+    out.field("Device command revision", "deviceRevision", d[5]);
+    out.field("Software revision", "softwareRevision", d[6]);
+    out.field("Hardware revision", "hardwareRevision", d[7]);
+    out.field("Flags", "flags", d[8], QStringLiteral("0x%1").arg(d[8], 2, 16, QLatin1Char('0')));
+    const quint32 id = quint32(d[9]) << 16 | quint32(d[10]) << 8 | d[11];
+    out.field("Device id", "deviceId", qint64(id));
+    out.field("Long address", "longAddress",
+              hex(QByteArray(1, char(d[1] & 0x3F)) + data.mid(2, 1) + data.mid(9, 3)));
+}
+
+// A master's request (pasted from an STX line, say): its fields, and plainly that it is one.
+int decodeHartRequest(const QByteArray& b, int delimiter, TOutput& out)
+{
     const auto* p = reinterpret_cast<const quint8*>(b.constData());
-    if (delimiter >= 0 && delimiter + 5 < b.size()) {
-        request.Saddress = p[delimiter + 1] & 0x0F;
-        request.FactoryID = p[delimiter + 1];
-        request.DeviceTypeID = p[delimiter + 2];
-        request.DeviceID_HI = p[delimiter + 3];
-        request.DeviceID_MID = p[delimiter + 4];
-        request.DeviceID_LO = p[delimiter + 5];
-    }
-    TTXRXInfo reply = request;
-    int offset = 0;
-    const TFrameError e = HartParseReply(p, int(b.size()), reply, offset);
+    out.object().insert("frameType", "request");
+    out.line(QStringLiteral("This is a request frame (master to device), not a reply."));
+    const bool isLong = p[delimiter] & 0x80;
+    const int countAt = delimiter + (isLong ? 5 : 1) + 2;
+    const int end = countAt < b.size() ? countAt + 1 + p[countAt] + 1 : -1;
+    quint8 x = 0;
+    for (int i = delimiter; i < end && end <= b.size(); ++i) x ^= p[i];
+    const TFrameError e = end < 0 || end > b.size() ? FRERR_INVALIDFRAME : x != 0 ? FRERR_CHKSUM : FRERR_OK;
     out.field("Frame", "frame", FrameErrorMessage(e));
     if (e != FRERR_OK) {
         out.finish();
         return 1;
     }
-    THART_RESPONSE_STR texts;
-    const bool refused = HartDecodeResponse(reply.ApiError, texts);
-    out.field("Delimiter", "delimiter", reply.start, QStringLiteral("%1 (%2 frame)").arg(reply.start, 2, 16, QLatin1Char('0')).arg(reply.IsLongAddress ? "long" : "short"));
+    out.field("Delimiter", "delimiter", p[delimiter],
+              QStringLiteral("%1 (%2 frame, request)").arg(p[delimiter], 2, 16, QLatin1Char('0')).arg(isLong ? "long" : "short"));
+    if (isLong)
+        out.field("Address", "address", hex(b.mid(delimiter + 1, 5)));
+    else
+        out.field("Polling address", "pollingAddress", p[delimiter + 1] & 0x0F);
+    out.field("Master", "primaryMaster", bool(p[delimiter + 1] & 0x80), (p[delimiter + 1] & 0x80) ? "primary" : "secondary");
+    out.field("Command", "command", p[countAt - 1]);
+    out.field("Byte count", "byteCount", p[countAt]);
+    const QByteArray data = b.mid(countAt + 1, p[countAt]);
+    out.field("Data", "data", hex(data), data.isEmpty() ? QStringLiteral("(none)") : QString());
+    if (end < b.size())
+        out.field("Trailing bytes", "trailing", hex(b.mid(end)),
+                  hex(b.mid(end)) + QStringLiteral(" (after the checksum; not part of the frame)"));
+    out.finish();
+    return 0;
+}
+
+int decodeHart(const QByteArray& b, TOutput& out)
+{
+    const auto* p = reinterpret_cast<const quint8*>(b.constData());
+    // At least two 0xFF, then the delimiter (the search the link uses).
+    int delimiter = -1;
+    for (int i = 1; i + 1 < b.size(); ++i)
+        if (p[i - 1] == 0xFF && p[i] == 0xFF && p[i + 1] != 0xFF) {
+            delimiter = i + 1;
+            break;
+        }
+    const int frameType = delimiter >= 0 ? (p[delimiter] & 0x07) : 0;
+    if (frameType == 2) return decodeHartRequest(b, delimiter, out);
+    // The address is taken from the frame itself, so any reply decodes.
+    TTXRXInfo reply;
+    if (delimiter >= 0 && delimiter + 5 < b.size()) {
+        reply.Saddress = p[delimiter + 1] & 0x0F;
+        reply.FactoryID = p[delimiter + 1];
+        reply.DeviceTypeID = p[delimiter + 2];
+        reply.DeviceID_HI = p[delimiter + 3];
+        reply.DeviceID_MID = p[delimiter + 4];
+        reply.DeviceID_LO = p[delimiter + 5];
+    }
+    // A frame ends where its byte count says; anything after it is not part of it.
+    const int end = HartCompleteFrame(p, int(b.size()));
+    int offset = 0;
+    TFrameError e = HartParseReply(p, end > 0 ? end : int(b.size()), reply, offset);
+    if (e == FRERR_OK && reply.bcnt < 2) e = FRERR_INVALIDFRAME; // no room for response code and status
+    out.field("Frame", "frame", FrameErrorMessage(e));
+    const QString type = frameType == 1 ? "burst" : frameType == 6 ? "reply" : "unknown";
+    out.object().insert("frameType", type);
+    if (e != FRERR_OK) {
+        out.finish();
+        return 1;
+    }
+    out.field("Delimiter", "delimiter", reply.start,
+              QStringLiteral("%1 (%2 frame, %3)").arg(reply.start, 2, 16, QLatin1Char('0')).arg(reply.IsLongAddress ? "long" : "short", type));
     if (reply.IsLongAddress)
         out.field("Address", "address", hex(b.mid(delimiter + 1, 5)));
     else
         out.field("Polling address", "pollingAddress", reply.Saddress);
-    out.field("Master", "primaryMaster", reply.IsPrimary);
+    out.field("Master", "primaryMaster", reply.IsPrimary, reply.IsPrimary ? "primary" : "secondary");
     out.field("Command", "command", reply.cmd);
     out.field("Byte count", "byteCount", reply.bcnt);
-    out.field("Response", "response", texts.FirstByte);
-    out.field("Device status", "deviceStatus", texts.SecondByte);
+    THART_RESPONSE_STR texts;
+    const bool refused = HartDecodeResponse(reply.ApiError, texts);
+    const int code = reply.ApiError >> 8;
+    if (code & 0x80) {
+        // Bit 7: the device got the request garbled; the rest are communication error flags.
+        out.field("Response code", "responseCode", code,
+                  QStringLiteral("%1 (0x%2) %3").arg(code).arg(code, 2, 16, QLatin1Char('0')).arg(texts.FirstByte.trimmed()));
+    } else {
+        const QString text = texts.FirstByte.mid(texts.FirstByte.indexOf(':') + 1).trimmed();
+        out.field("Response code", "responseCode", code,
+                  QStringLiteral("%1 (%2)").arg(code).arg(text.isEmpty() ? QStringLiteral("no text for this code") : text));
+    }
+    out.object().insert("response", texts.FirstByte);
+    const QString flags = texts.SecondByte.mid(texts.SecondByte.indexOf(':') + 1).trimmed();
+    out.field("Device status", "deviceStatus", texts.SecondByte,
+              QStringLiteral("0x%1 %2")
+                  .arg(reply.ApiError & 0xFF, 2, 16, QLatin1Char('0'))
+                  .arg(flags.isEmpty() ? QStringLiteral("(no flags)") : flags));
     out.field("Refused", "refused", refused);
-    const QByteArray data = b.mid(offset + 2, qMax(0, int(b.size()) - offset - 3));
-    out.field("Data", "data", hex(data));
+    // Data: the byte count's bytes after response code and status, never the checksum.
+    const QByteArray data = b.mid(offset + 2, reply.bcnt - 2);
+    out.field("Data", "data", hex(data), data.isEmpty() ? QStringLiteral("(none)") : QString());
+    if (end > 0 && end < b.size())
+        out.field("Trailing bytes", "trailing", hex(b.mid(end)),
+                  hex(b.mid(end)) + QStringLiteral(" (after the checksum; not part of the frame)"));
+    if (reply.cmd == 0) printIdentityData(out, data);
     if (reply.cmd == 164 && data.size() >= 49) printRecordReply(out, data);
     out.finish();
     return 0;

@@ -163,9 +163,9 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
 
     if (rows == 0) {
         if (completed && missing == 0) return Fail(f, QStringLiteral("the logger is empty; nothing written"));
-        f.note(QStringLiteral("quentry-cli: %1%2; no rows were read, nothing written")
-                   .arg(ending.isEmpty() ? QStringLiteral("read ended") : ending));
-        return completed ? 3 : status;
+        f.note(QStringLiteral("quentry-cli: %1; no row could be read, nothing written")
+                   .arg(ending.isEmpty() ? QStringLiteral("the logger was read to its end") : ending));
+        return status;
     }
     if (!ending.isEmpty()) f.note(QStringLiteral("quentry-cli: %1; writing the %2 row(s) read so far").arg(ending).arg(rows));
     // The interrupt that stopped the read does not cancel the saving of what was read; a

@@ -68,7 +68,17 @@ std::unique_ptr<TProgress> TTerminalFeedback::showProgress(const TProgressOption
 
 void TTerminalFeedback::showError(const QString& text, TMessageButton)
 {
-    note(QStringLiteral("quentry-cli: ") + oneLine(text));
+    const QString line = QStringLiteral("quentry-cli: ") + oneLine(text);
+    if (FHolding) FHeld << line;
+    else note(line);
+}
+
+void TTerminalFeedback::releaseErrors(bool show)
+{
+    FHolding = false;
+    if (show)
+        for (const QString& line : FHeld) note(line);
+    FHeld.clear();
 }
 
 void TTerminalFeedback::status(const QString& line)

@@ -5,6 +5,7 @@
 #include "userfeedback.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quentry::cli {
 
@@ -23,6 +24,10 @@ public:
     void clearStatus();
     // A line that stays, on stderr.
     void note(const QString& line);
+    // Error boxes are kept back while held; releasing shows them, or drops them when what
+    // they say is beside the point (a scan that was interrupted "found no device").
+    void holdErrors() { FHolding = true; }
+    void releaseErrors(bool show);
 
     // Ctrl-C was pressed or SIGTERM came (the handler is installed once per process).
     // A second one ends the process at once, saying so.
@@ -40,6 +45,8 @@ public:
 private:
     bool FTty;
     int FStatusWidth = 0;
+    bool FHolding = false;
+    QStringList FHeld;
 };
 
 } // namespace quentry::cli

@@ -279,6 +279,14 @@ TEST_F(CliRead, LostLineKeepsTheRowsAndDoesNotPassForSuccess)
     EXPECT_TRUE(given.err.contains("read given up: no reply from the transmitter for 1 s")) << qPrintable(given.err);
     EXPECT_GE(imageRows(path("g.img")), 10);
     EXPECT_LT(imageRows(path("g.img")), 40);
+
+    // A logger that refuses to open: cut short before any row, nothing written.
+    const QString refusing = startEmulator({"--rows", "60", "--pages", "20", "--faults", "rc/160=*:64"});
+    const TRun closed = runCli(QStringList{"read", "--out", path("c.img")} + link(refusing));
+    EXPECT_EQ(closed.exit, 4) << qPrintable(closed.err);
+    EXPECT_TRUE(closed.err.contains("read cut short: Logger could not be opened")) << qPrintable(closed.err);
+    EXPECT_TRUE(closed.err.contains("no row could be read, nothing written")) << qPrintable(closed.err);
+    EXPECT_FALSE(QFile::exists(path("c.img")));
 }
 
 TEST_F(CliRead, DeviceOfAnotherFamilyIsNamedNotMistakenForOneWithoutLogger)
@@ -321,4 +329,23 @@ TEST_F(CliRead, QuickRepliesFromTheOptionOrTheSettingsFile)
         EXPECT_EQ(r.exit, 0) << qPrintable(r.err);
         EXPECT_EQ(imageRows(path("q.img")), 60);
     }
+}
+
+TEST_F(CliRead, SilentLineScanSaysWhatWasTriedOrThatItWasInterrupted)
+{
+    const QString port = startEmulator({"--rows", "60", "--pages", "20", "--faults", "drop=*"});
+    const TRun one = runCli(QStringList{"detect", "--address", "3"} + link(port));
+    EXPECT_EQ(one.exit, 1);
+    EXPECT_TRUE(one.err.contains(QStringLiteral("no transmitter answered on %1 (hart, polling address 3)").arg(port)))
+        << qPrintable(one.err);
+
+    // Ctrl-C in the middle of the scan of all sixteen addresses.
+    ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"detect"} + link(port)));
+    QThread::msleep(800);
+    ::kill(pid_t(cli->processId()), SIGINT);
+    const TRun scan = finish();
+    EXPECT_EQ(scan.exit, 130);
+    EXPECT_TRUE(scan.err.contains("interrupted (Ctrl-C) during detection")) << qPrintable(scan.err);
+    EXPECT_FALSE(scan.err.contains("Not Found", Qt::CaseInsensitive)) << qPrintable(scan.err);
+    EXPECT_FALSE(scan.err.contains("no transmitter answered")) << qPrintable(scan.err);
 }

@@ -209,6 +209,32 @@ TEST_F(CliTest, DecodeFramesAndRows)
     EXPECT_EQ(hart.exit, 1) << "this XOR does not check";
     EXPECT_TRUE(hart.out.contains("CHKSUM ERROR"));
 
+    // What a reply carries is the byte count's data, whatever follows its checksum; the
+    // response code is shown by number; command 0's identity is taken apart; a request is
+    // said to be one.
+    const struct
+    {
+        const char* frame;
+        int exit;
+        QStringList said;
+    } frames[] = {
+        {"FFFFFFFFFF 06 80 00 0E 00 00 FE 60 51 05 05 01 02 03 00 01 23 45 20 00", 0,
+         {"Data: FE 60 51 05 05 01 02 03 00 01 23 45\n", "Trailing bytes: 00 (after the checksum",
+          "Manufacturer: 96\n", "Device type: 81\n", "Preambles wanted: 5\n", "Device id: 74565\n"}},
+        {"FFFFFFFFFF 06 80 01 02 01 00 84", 0, {"Response code: 1 (no text for this code)", "Data: (none)"}},
+        {"FFFFFFFFFF 86 A0 51 01 23 45 83 02 40 00 D1", 0,
+         {"Response code: 64 (COMMAND NOT IMPLEMENTED.)", "Refused: yes"}},
+        {"FFFFFFFFFF 02 80 00 00 82", 0, {"This is a request frame (master to device), not a reply.", "Command: 0\n"}},
+    };
+    for (const auto& k : frames) {
+        const TRun d = run({"decode", "hart", k.frame});
+        EXPECT_EQ(d.exit, k.exit) << k.frame;
+        for (const QString& said : k.said) EXPECT_TRUE(d.out.contains(said)) << qPrintable(said) << "\n" << qPrintable(d.out);
+    }
+    const TRun refused = run({"decode", "hart", "FFFFFFFFFF 86 A0 51 01 23 45 83 02 40 00 D1", "--json"});
+    EXPECT_EQ(json(refused).value("responseCode").toInt(), 64);
+    EXPECT_EQ(json(refused).value("data").toString(), QString());
+
     const TRun fast = run({"decode", "fast", "[00 00 01] [00] B0 51", "--json"});
     EXPECT_EQ(json(fast).value("frame").toString(), QString("CHKSUM ERROR"));
 }
