@@ -62,6 +62,10 @@ protected:
     // Starts the emulator with a small HART logger (or FAST with --protocol fast in extra).
     QString startEmulator(const QStringList& extra)
     {
+        if (emulator && emulator->state() != QProcess::NotRunning) {
+            emulator->kill();
+            emulator->waitForFinished(5000);
+        }
         emulator = std::make_unique<QProcess>();
         emulator->setProgram(QStringLiteral(QUENTRY_EMULATOR_PROGRAM));
         emulator->setArguments(QStringList{"--turnaround", "2"} + extra);
