@@ -123,6 +123,7 @@ QString TCliLink::identityText() const
 bool TCliLink::detect(QString& error)
 {
     if (FOptions.address) detection.FixedAddress = quint8(*FOptions.address);
+    detection.StopRequested = [] { return TTerminalFeedback::interrupted(); };
     FFeedback.holdErrors();
     const TDetection::TOutcome outcome = detection.Detect(engine.Protokoll());
     // After Ctrl-C the boxes of the steps it cut short ("Device Not Found!") would mislead.

@@ -146,11 +146,12 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
     const int rows = store.LogCount();
     const int missing = link.reader.LostRecordCount();
     const bool interrupted = TTerminalFeedback::interrupted();
-    const bool completed = !interrupted && !watch.gaveUp() && link.reader.ReadEnd() == TReadEnd::Completed;
+    // A give-up that came during the closing request leaves a completed read completed.
+    const bool completed = !interrupted && link.reader.ReadEnd() == TReadEnd::Completed;
     QString ending;
     if (interrupted) {
         ending = QStringLiteral("read interrupted (%1)").arg(TTerminalFeedback::interruptName());
-    } else if (watch.gaveUp()) {
+    } else if (!completed && watch.gaveUp()) {
         ending = QStringLiteral("read given up: no reply from the transmitter for %1 s").arg(c.giveUpSeconds);
     } else if (!completed) {
         if (!link.engine.Connected())

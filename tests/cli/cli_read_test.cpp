@@ -62,6 +62,10 @@ protected:
     // Starts the emulator with a small HART logger (or FAST with --protocol fast in extra).
     QString startEmulator(const QStringList& extra)
     {
+        if (emulator && emulator->state() != QProcess::NotRunning) {
+            emulator->kill();
+            emulator->waitForFinished(5000);
+        }
         emulator = std::make_unique<QProcess>();
         emulator->setProgram(QStringLiteral(QUENTRY_EMULATOR_PROGRAM));
         emulator->setArguments(QStringList{"--turnaround", "2"} + extra);
@@ -230,7 +234,7 @@ TEST_F(CliRead, InterruptedReadWritesWhatWasReadToEveryFile)
     // Ctrl-C while the transmitter is being detected: no read starts.
     {
         const QString port = startEmulator({"--rows", "400", "--pages", "100"});
-        QStringList args = QStringList{"read", "--out", path("h.img")} + link(port);
+        QStringList args = QStringList{"read", "--out", path("h.img"), "--log", path("h.log")} + link(port);
         args[args.indexOf("--cycle") + 1] = "300"; // detection takes seconds
         ASSERT_NO_FATAL_FAILURE(startCli(args));
         QThread::msleep(300);
@@ -239,6 +243,8 @@ TEST_F(CliRead, InterruptedReadWritesWhatWasReadToEveryFile)
         EXPECT_EQ(r.exit, 130);
         EXPECT_TRUE(r.err.contains("interrupted (Ctrl-C) during detection")) << qPrintable(r.err);
         EXPECT_FALSE(QFile::exists(path("h.img")));
+        // The step under way is finished, no further one is started (the whole sequence is nine).
+        EXPECT_LE(contents(path("h.log")).count("Sending Command"), 2);
         TearDown();
     }
 

@@ -49,6 +49,7 @@ bool TDetection::RunDetection(TProtokoll protocol)
         progress->setText(QStringLiteral("Reading Device Hardware Feature ID"));
     }
     quint16 id = 0;
+    if (stopRequested()) return result;
     if (!ReadFeatureId(id)) return failedRequest() || result;
     FeatureId = id;
     FeatureIdRead = true;
@@ -66,12 +67,14 @@ bool TDetection::RunDetection(TProtokoll protocol)
     progress->setPosition(4);
     progress->setText(QStringLiteral("Reading Logger Status"));
     int status = 0;
+    if (stopRequested()) return result;
     if (!ReadLoggerStatus(status)) return failedRequest() || result;
     LoggerStatus = status;
     LoggerStatusRead = true;
     progress->setPosition(5);
     progress->setText(QStringLiteral("Checking RTC Status"));
     CheckRtcStatus(status);
+    if (stopRequested()) return result;
     if (!FSettings.ReadRtc()) return failedRequest() || result;
     RtcRead = true;
     const TRtcValue& r = FSettings.RtcValue;
@@ -79,10 +82,13 @@ bool TDetection::RunDetection(TProtokoll protocol)
                               r.minute);
     progress->setPosition(6);
     progress->setCaption(QStringLiteral("Reading Logger Config"));
+    if (stopRequested()) return result;
     ConfigRead = FSettings.ReadLoggerConfig();
     if (!ConfigRead) failedRequest();
     return result;
 }
+
+bool TDetection::stopRequested() const { return StopRequested && StopRequested(); }
 
 // Keeps what went wrong with the last request; false, so a failing step can return it.
 bool TDetection::failedRequest()

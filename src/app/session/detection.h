@@ -44,6 +44,9 @@ public:
     std::optional<quint8> FixedAddress;
     // Called as soon as the transmitter has told its identity, before the later steps.
     std::function<void()> OnIdentified;
+    // Asked between the steps after the identity; true ends the sequence there (a terminal
+    // user pressed Ctrl-C). Unset: every step runs, as the window wants.
+    std::function<bool()> StopRequested;
     // "polling addresses 0-15" or "polling address N": where the last detection looked.
     QString AddressesTried() const;
 
@@ -64,6 +67,7 @@ public:
 
 private:
     bool failedRequest();
+    bool stopRequested() const;
 
 public:
 
