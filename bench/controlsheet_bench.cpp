@@ -10,29 +10,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <functional>
 
 using namespace quentry;
-
-namespace {
-
-struct TFigure
-{
-    const char* what;
-    double elapsedMs, longestGapMs;
-    int ticks, longGaps;
-};
-
-TFigure measure(const char* what, const std::function<void()>& run)
-{
-    bench::TEventLoopProbe probe;
-    probe.start();
-    run();
-    probe.stop();
-    return {what, probe.elapsedMs(), probe.longestGapMs(), probe.ticks(), probe.longGaps()};
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -51,21 +30,19 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QList<TFigure> figures;
-    figures << measure("FAST read, 12288 rows", [&] { rig.click("ButtonStart", 600000); });
+    QList<bench::TFigure> figures;
+    figures << bench::measure("FAST read, 12288 rows", [&] { rig.click("ButtonStart", 600000); });
     const int rows = rig.store.LogCount();
     rig.messages.queueFileName(base + "full.img");
-    figures << measure("Save Image", [&] { rig.click("ButtonSImage"); });
+    figures << bench::measure("Save Image", [&] { rig.click("ButtonSImage"); });
     rig.messages.queueFileName(base + "full.img");
-    figures << measure("Load Image", [&] { rig.sheet->ButtonLImageClick(); });
+    figures << bench::measure("Load Image", [&] { rig.sheet->ButtonLImageClick(); });
     rig.messages.queueFileName(base + "full.txt");
-    figures << measure("To ASCII File (with table conversion)", [&] { rig.click("ButtonASC"); });
+    figures << bench::measure("To ASCII File (with table conversion)", [&] { rig.click("ButtonASC"); });
     rig.messages.queueFileName(base + "full.dbf");
-    figures << measure("To DBASE Table (port closed and reopened)", [&] { rig.click("ButtonDBase"); });
+    figures << bench::measure("To DBASE Table (port closed and reopened)", [&] { rig.click("ButtonDBase"); });
 
     std::printf("Event-loop probe: 10 ms precise timer, longest gap between two ticks (%d rows)\n", rows);
-    std::printf("%-44s %10s %14s %7s %12s\n", "operation", "total ms", "longest gap ms", "ticks", "gaps >100ms");
-    for (const TFigure& f : figures)
-        std::printf("%-44s %10.1f %14.1f %7d %12d\n", f.what, f.elapsedMs, f.longestGapMs, f.ticks, f.longGaps);
+    bench::printFigures(figures);
     return rows == 12288 ? 0 : 2;
 }

@@ -16,29 +16,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <functional>
 
 using namespace quentry;
-
-namespace {
-
-struct TFigure
-{
-    const char* what;
-    double elapsedMs, longestGapMs;
-    int ticks, longGaps;
-};
-
-TFigure measure(const char* what, const std::function<void()>& run)
-{
-    bench::TEventLoopProbe probe;
-    probe.start();
-    run();
-    probe.stop();
-    return {what, probe.elapsedMs(), probe.longestGapMs(), probe.ticks(), probe.longGaps()};
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -83,8 +62,8 @@ int main(int argc, char** argv)
     }
     main.ShowPage(TMainForm::kPageControlSheet);
 
-    QList<TFigure> figures;
-    figures << measure("FAST read, 12288 rows", [&] {
+    QList<bench::TFigure> figures;
+    figures << bench::measure("FAST read, 12288 rows", [&] {
         bool ended = false;
         auto c = QObject::connect(&main, &TMainForm::ReadingChanged, [&ended](bool active) { ended = !active; });
         click("ButtonStart");
@@ -93,19 +72,17 @@ int main(int argc, char** argv)
     });
     const int rows = main.LogStore().LogCount();
     w.Messages->queueFileName(base + "full.img");
-    figures << measure("Save Image", [&] { click("ButtonSImage"); });
+    figures << bench::measure("Save Image", [&] { click("ButtonSImage"); });
     w.Messages->queueFileName(base + "full.img");
-    figures << measure("Load Image", [&] { click("ButtonLImage"); });
+    figures << bench::measure("Load Image", [&] { click("ButtonLImage"); });
     w.Messages->queueFileName(base + "full.txt");
-    figures << measure("To ASCII File (with table conversion)", [&] { click("ButtonASC"); });
+    figures << bench::measure("To ASCII File (with table conversion)", [&] { click("ButtonASC"); });
     w.Messages->queueFileName(base + "full.dbf");
-    figures << measure("To DBASE Table (port closed and reopened)", [&] { click("ButtonDBase"); });
+    figures << bench::measure("To DBASE Table (port closed and reopened)", [&] { click("ButtonDBase"); });
 
     std::printf("Main window with the log window shown; event-loop probe: 10 ms precise timer, longest gap "
                 "between two ticks (%d rows, %d entries in the communication list)\n",
                 rows, w.LogForm->CommunicationList().count());
-    std::printf("%-44s %10s %14s %7s %12s\n", "operation", "total ms", "longest gap ms", "ticks", "gaps >100ms");
-    for (const TFigure& f : figures)
-        std::printf("%-44s %10.1f %14.1f %7d %12d\n", f.what, f.elapsedMs, f.longestGapMs, f.ticks, f.longGaps);
+    bench::printFigures(figures);
     return rows == 12288 ? 0 : 2;
 }

@@ -1,5 +1,7 @@
 #include "eventloopprobe.h"
 
+#include <cstdio>
+
 namespace quentry::bench {
 
 TEventLoopProbe::TEventLoopProbe(int intervalMs)
@@ -33,6 +35,24 @@ void TEventLoopProbe::tick()
     ++FTicks;
     if (gap > FLongestNs) FLongestNs = gap;
     if (gap > 100'000'000) ++FLongGaps;
+}
+
+TFigure measure(const char* what, const std::function<void()>& run)
+{
+    TEventLoopProbe probe;
+    probe.start();
+    run();
+    probe.stop();
+    return {what, probe.elapsedMs(), probe.longestGapMs(), probe.ticks(), probe.longGaps()};
+}
+
+void printFigures(const QList<TFigure>& figures)
+{
+    std::printf("%-44s %10s %14s %7s %12s\n", "operation", "total ms", "longest gap ms", "ticks",
+                "gaps >100ms");
+    for (const TFigure& f : figures)
+        std::printf("%-44s %10.1f %14.1f %7d %12d\n", f.what, f.elapsedMs, f.longestGapMs, f.ticks,
+                    f.longGaps);
 }
 
 } // namespace quentry::bench

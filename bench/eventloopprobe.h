@@ -3,7 +3,9 @@
 // every tick, and the longest gap between two ticks is the longest the window could not
 // have answered a click or repainted.
 #include <QElapsedTimer>
+#include <QList>
 #include <QTimer>
+#include <functional>
 
 namespace quentry::bench {
 
@@ -32,5 +34,19 @@ private:
     int FTicks = 0;
     int FLongGaps = 0;
 };
+
+// One measured operation: how long it took and how long the event loop waited at most.
+struct TFigure
+{
+    const char* what;
+    double elapsedMs, longestGapMs;
+    int ticks, longGaps;
+};
+
+// Runs the operation under a probe.
+TFigure measure(const char* what, const std::function<void()>& run);
+
+// The figures as a table on standard output.
+void printFigures(const QList<TFigure>& figures);
 
 } // namespace quentry::bench

@@ -7,6 +7,7 @@
 #include "mainform.h"
 #include "messageservice.h"
 #include "quentrywindows.h"
+#include "screenshotwriter.h"
 #include "waiting.h"
 #include "yesnodlg.h"
 
@@ -22,19 +23,11 @@ using namespace quentry;
 
 namespace {
 
-QDir gOut;
-int gFailures = 0;
+TScreenshotWriter gShots;
 
 void Save(QWidget& widget, const QString& name)
 {
-    WaitFor(150); // layouts and paints settle
-    const QString path = gOut.filePath(name + QStringLiteral(".png"));
-    if (widget.grab().save(path)) {
-        std::printf("%s\n", qPrintable(path));
-    } else {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++gFailures;
-    }
+    gShots.save(widget, name);
 }
 
 } // namespace
@@ -42,11 +35,7 @@ void Save(QWidget& widget, const QString& name)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    gOut.setPath(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots"));
-    if (!gOut.mkpath(QStringLiteral("."))) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(gOut.path()));
-        return 1;
-    }
+    if (!gShots.open(argc, argv)) return 1;
 
     TDemoLink demo;
     QString error;
@@ -81,7 +70,7 @@ int main(int argc, char** argv)
     Save(*w.LogForm, QStringLiteral("log-window"));
     if (!WaitUntil([&reading] { return !reading; }, 180000)) {
         std::fprintf(stderr, "the demo read did not end\n");
-        ++gFailures;
+        gShots.fail();
     }
     std::fprintf(stderr, "demo read: %d rows in %.1f s\n", main.LogStore().LogCount(), readClock.elapsed() / 1000.0);
     Save(main, QStringLiteral("logger-control-sheet-done"));
@@ -120,5 +109,5 @@ int main(int argc, char** argv)
     main.close();
     WaitUntil([&main] { return !main.isVisible(); }, 10000);
     w.LogForm->hide();
-    return gFailures == 0 ? 0 : 1;
+    return gShots.exitCode();
 }

@@ -5,6 +5,7 @@
 #include "logsimulator.h"
 #include "logtable.h"
 #include "messageservice.h"
+#include "screenshotwriter.h"
 #include "simuform.h"
 #include "simulatordlgform.h"
 #include "trendform.h"
@@ -25,19 +26,11 @@ using namespace quentry;
 
 namespace {
 
-QDir gOut;
-int gFailures = 0;
+TScreenshotWriter gShots;
 
 void Save(QWidget& widget, const QString& name)
 {
-    WaitFor(150); // layouts and paints settle
-    const QString path = gOut.filePath(name + QStringLiteral(".png"));
-    if (widget.grab().save(path)) {
-        std::printf("%s\n", qPrintable(path));
-    } else {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++gFailures;
-    }
+    gShots.save(widget, name);
 }
 
 template <class T> T* Child(QWidget& parent, const char* name)
@@ -61,11 +54,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
     }
     QApplication app(argc, argv);
-    gOut.setPath(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots"));
-    if (!gOut.mkpath(QStringLiteral("."))) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(gOut.path()));
-        return 1;
-    }
+    if (!gShots.open(argc, argv)) return 1;
     TMessageService service;
     service.setScripted(true); // nothing may wait for a person here
 
@@ -113,5 +102,5 @@ int main(int argc, char** argv)
     editor.hide();
     simulator.reject();
 
-    return gFailures == 0 ? 0 : 1;
+    return gShots.exitCode();
 }

@@ -30,6 +30,18 @@ const QString kExportProposal = QStringLiteral("Export");
 // The port reports connected at once on a good open; this only bounds a port that never does.
 constexpr int kReopenWaitMs = 3000;
 
+TFileDialogRequest fileRequest(TFileDialogRequest::TMode mode, const QString& caption, const QString& filter,
+                               const QString& suffix)
+{
+    TFileDialogRequest r;
+    r.caption = caption;
+    r.filter = filter;
+    r.defaultSuffix = suffix;
+    r.confirmOverwrite = mode == TFileDialogRequest::TMode::Save;
+    r.mode = mode;
+    return r;
+}
+
 QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
 {
     auto* b = new QPushButton(text, parent);
@@ -309,12 +321,9 @@ void TLoggerControlSheet::ButtonSImageClick()
 void TLoggerControlSheet::SaveImage()
 {
     Label4->clear();
-    TFileDialogRequest r;
-    r.caption = QStringLiteral("Saving Logger Image File");
-    r.filter = kImageFilter;
-    r.defaultSuffix = QStringLiteral("img");
-    r.confirmOverwrite = true;
-    r.mode = TFileDialogRequest::TMode::Save;
+    const TFileDialogRequest r =
+        fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving Logger Image File"), kImageFilter,
+                    QStringLiteral("img"));
     const QString path = askFileName(r, QString());
     if (path.isEmpty()) return;
     const TOperationContext c = context();
@@ -327,11 +336,9 @@ void TLoggerControlSheet::SaveImage()
 void TLoggerControlSheet::ButtonLImageClick()
 {
     if (!Idle()) return;
-    TFileDialogRequest r;
-    r.caption = QStringLiteral("Loading Logger Image File");
-    r.filter = kImageFilter;
-    r.defaultSuffix = QStringLiteral("img");
-    r.mode = TFileDialogRequest::TMode::Open;
+    const TFileDialogRequest r =
+        fileRequest(TFileDialogRequest::TMode::Open, QStringLiteral("Loading Logger Image File"),
+                    kImageFilter, QStringLiteral("img"));
     beginImageLoad();
     Label4->clear();
     const QString path = askFileName(r, QString());
@@ -443,12 +450,9 @@ void TLoggerControlSheet::ButtonASCClick()
 void TLoggerControlSheet::ExportAscii()
 {
     Label4->clear();
-    TFileDialogRequest r;
-    r.caption = QStringLiteral("Saving ASCII Text File");
-    r.filter = kTextFilter;
-    r.defaultSuffix = QStringLiteral("txt");
-    r.confirmOverwrite = true;
-    r.mode = TFileDialogRequest::TMode::Save;
+    const TFileDialogRequest r =
+        fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving ASCII Text File"), kTextFilter,
+                    QStringLiteral("txt"));
     const QString path = askFileName(r, kExportProposal);
     if (path.isEmpty()) return;
     TWaitCursor hourglass;
@@ -482,12 +486,9 @@ void TLoggerControlSheet::ButtonDBaseClick()
 void TLoggerControlSheet::ExportDbase()
 {
     if (FParts.store.LogCount() == 0) return;
-    TFileDialogRequest r;
-    r.caption = QStringLiteral("Saving Database");
-    r.filter = kDbaseFilter;
-    r.defaultSuffix = QStringLiteral("dbf");
-    r.confirmOverwrite = true;
-    r.mode = TFileDialogRequest::TMode::Save;
+    const TFileDialogRequest r =
+        fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving Database"), kDbaseFilter,
+                    QStringLiteral("dbf"));
     const QString path = askFileName(r, kExportProposal);
     if (path.isEmpty()) return;
     TWaitCursor hourglass;
