@@ -6,6 +6,7 @@
 // the transaction forward. No thread of its own.
 #include "linktypes.h"
 #include "rawrecords.h"
+#include "replysizes.h"
 #include "serialport.h"
 #include "userfeedback.h"
 
@@ -210,20 +211,23 @@ public:
     void FAST_LOG_RdPage(TTXRXInfo& f_device, TFAST_LOG_RdPage& f_log_RdPage);
 
     // Reply data bytes copied for a reply's command number; -1 for a number without an entry.
-    static int HartReplyDataSize(quint8 cmd);
-    static int FastReplyDataSize(quint8 cmd);
+    static constexpr int HartReplyDataSize(quint8 cmd) { return HartReplySize(cmd); }
+    static constexpr int FastReplyDataSize(quint8 cmd) { return FastReplySize(cmd); }
 
 private:
     // Command plumbing: set the command, point the reply copy at part of a record, fill the
     // request, run the transaction.
     void beginCommand(TTXRXInfo& f_device, quint8 cmd, bool hart, quint8* replyTarget, int replyCapacity);
-    template <class T> void beginHart(TTXRXInfo& d, quint8 cmd, T& rec, std::size_t offset = 0)
+    // The reply of command Cmd lands in rec from byte Offset on; its size must be the rest of rec.
+    template <quint8 Cmd, std::size_t Offset = 0, class T> void beginHart(TTXRXInfo& d, T& rec)
     {
-        beginCommand(d, cmd, true, rawBytes(rec) + offset, int(sizeof(T) - offset));
+        static_assert(HartReplySize(Cmd) == int(sizeof(T) - Offset), "HART reply size and record disagree");
+        beginCommand(d, Cmd, true, rawBytes(rec) + Offset, int(sizeof(T) - Offset));
     }
-    template <class T> void beginFast(TTXRXInfo& d, quint8 cmd, T& rec, std::size_t offset = 0)
+    template <quint8 Cmd, std::size_t Offset = 0, class T> void beginFast(TTXRXInfo& d, T& rec)
     {
-        beginCommand(d, cmd, false, rawBytes(rec) + offset, int(sizeof(T) - offset));
+        static_assert(FastReplySize(Cmd) == int(sizeof(T) - Offset), "FAST reply size and record disagree");
+        beginCommand(d, Cmd, false, rawBytes(rec) + Offset, int(sizeof(T) - Offset));
     }
     void appendRequest(const quint8* bytes, int count);
     void appendRequest(quint8 byte) { appendRequest(&byte, 1); }

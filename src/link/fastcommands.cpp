@@ -6,41 +6,21 @@
 
 namespace quentry {
 
-int TCOMEngine::FastReplyDataSize(quint8 cmd)
-{
-    switch (cmd) {
-    case 0: return 45;
-    case 1: return 4;
-    case 2: return 4;
-    case 3: case 4: return 11;
-    case 5: case 6: case 7: return 16;
-    case 8: case 9: return 13;
-    case 10: return 4;
-    case 11: return 3;
-    case 12: return 4;
-    case 100: case 101: case 102: case 104: return 9;
-    case 103: return 49;
-    case 105: return 23;
-    case 106: return 270;
-    default: return -1;
-    }
-}
-
 void TCOMEngine::FAST_RDMEAS(TTXRXInfo& d, TFAST_RDMEAS& r)
 {
-    beginFast(d, 0, r);
+    beginFast<0>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::FAST_RESET(TTXRXInfo& d, THART_ERRSTAT& r)
 {
-    beginFast(d, 1, r);
+    beginFast<1>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::FAST_ENTEREXIT(TTXRXInfo& d, THART_EnterExit& r)
 {
-    beginFast(d, 2, r, offsetof(THART_EnterExit, es));
+    beginFast<2, offsetof(THART_EnterExit, es)>(d, r);
     appendRequest(r.upsw, 2);
     appendRequest(r.mode);
     Transact(d);
@@ -48,14 +28,14 @@ void TCOMEngine::FAST_ENTEREXIT(TTXRXInfo& d, THART_EnterExit& r)
 
 void TCOMEngine::FAST_RDPTAB(TTXRXInfo& d, THART_RdWrParam& r)
 {
-    beginFast(d, 3, r);
+    beginFast<3>(d, r);
     appendRequest(r.pnum);
     Transact(d);
 }
 
 void TCOMEngine::FAST_WRPTAB(TTXRXInfo& d, THART_RdWrParam& r)
 {
-    beginFast(d, 4, r);
+    beginFast<4>(d, r);
     appendRequest(r.pnum);
     appendRequest(r.value, 4);
     Transact(d);
@@ -63,14 +43,14 @@ void TCOMEngine::FAST_WRPTAB(TTXRXInfo& d, THART_RdWrParam& r)
 
 void TCOMEngine::FAST_RDLINTAB(TTXRXInfo& d, THART_RdWrLinItem& r)
 {
-    beginFast(d, 5, r);
+    beginFast<5>(d, r);
     appendRequest(r.index);
     Transact(d);
 }
 
 void TCOMEngine::FAST_WRLINTAB(TTXRXInfo& d, THART_RdWrLinItem& r)
 {
-    beginFast(d, 6, r);
+    beginFast<6>(d, r);
     appendRequest(r.index);
     appendRequest(r.level, 4);
     appendRequest(r.primary, 4);
@@ -79,34 +59,34 @@ void TCOMEngine::FAST_WRLINTAB(TTXRXInfo& d, THART_RdWrLinItem& r)
 
 void TCOMEngine::FAST_RDECHOMAP(TTXRXInfo& d, THART_RdEMapItem& r)
 {
-    beginFast(d, 7, r);
+    beginFast<7>(d, r);
     appendRequest(r.index);
     Transact(d);
 }
 
 void TCOMEngine::FAST_CLRTOT1(TTXRXInfo& d, THART_ClrTOT1& r)
 {
-    beginFast(d, 8, r);
+    beginFast<8>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::FAST_CLRTOT2(TTXRXInfo& d, THART_ClrTOT2& r)
 {
-    beginFast(d, 9, r, offsetof(THART_ClrTOT2, es));
+    beginFast<9, offsetof(THART_ClrTOT2, es)>(d, r);
     appendRequest(r.fpsw, 2);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LDDEFAULT(TTXRXInfo& d, THART_LdDefault& r)
 {
-    beginFast(d, 10, r, offsetof(THART_LdDefault, es));
+    beginFast<10>(d, r.es); // the reply fills the status only
     appendRequest(r.mode);
     Transact(d);
 }
 
 void TCOMEngine::FAST_WRVOSASSNUM(TTXRXInfo& d, THART_RdWrVosFinalAssNum& r)
 {
-    beginFast(d, 11, r, offsetof(THART_RdWrVosFinalAssNum, AssNum));
+    beginFast<11, offsetof(THART_RdWrVosFinalAssNum, AssNum)>(d, r);
     appendRequest(r.psw, 2);
     appendRequest(r.AssNum, 3);
     Transact(d);
@@ -114,27 +94,27 @@ void TCOMEngine::FAST_WRVOSASSNUM(TTXRXInfo& d, THART_RdWrVosFinalAssNum& r)
 
 void TCOMEngine::FAST_WrUPSW(TTXRXInfo& d, THART_WrUPSW& r)
 {
-    beginFast(d, 12, r, offsetof(THART_WrUPSW, es));
+    beginFast<12, offsetof(THART_WrUPSW, es)>(d, r);
     appendRequest(r.upsw, 2);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LOG_OpenClose(TTXRXInfo& d, THART_LOG_OpenClose& r)
 {
-    beginFast(d, 100, r, offsetof(THART_LOG_OpenClose, es));
+    beginFast<100, offsetof(THART_LOG_OpenClose, es)>(d, r);
     appendRequest(r.mode);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LOG_RdStatus(TTXRXInfo& d, THART_LOG_RdStatus& r)
 {
-    beginFast(d, 101, r);
+    beginFast<101>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LOG_Seek(TTXRXInfo& d, THART_LOG_Seek& r)
 {
-    beginFast(d, 102, r, offsetof(THART_LOG_Seek, es));
+    beginFast<102, offsetof(THART_LOG_Seek, es)>(d, r);
     appendRequest(r.Whence);
     appendRequest(r.Offset, 2);
     Transact(d);
@@ -142,26 +122,26 @@ void TCOMEngine::FAST_LOG_Seek(TTXRXInfo& d, THART_LOG_Seek& r)
 
 void TCOMEngine::FAST_LOG_RdRecord(TTXRXInfo& d, THART_LOG_RdRecord& r)
 {
-    beginFast(d, 103, r, offsetof(THART_LOG_RdRecord, lstat));
+    beginFast<103, offsetof(THART_LOG_RdRecord, lstat)>(d, r);
     appendRequest(r.mode);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LOG_Clr(TTXRXInfo& d, THART_LOG_RdStatus& r)
 {
-    beginFast(d, 104, r);
+    beginFast<104>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LOG_RdLFData(TTXRXInfo& d, THART_LOG_RdLFData& r)
 {
-    beginFast(d, 105, r);
+    beginFast<105>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::FAST_LOG_RdPage(TTXRXInfo& d, TFAST_LOG_RdPage& r)
 {
-    beginFast(d, 106, r, offsetof(TFAST_LOG_RdPage, es));
+    beginFast<106, offsetof(TFAST_LOG_RdPage, es)>(d, r);
     appendRequest(r.wrpageindex, 2);
     Transact(d);
 }

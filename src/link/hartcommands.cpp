@@ -1,5 +1,5 @@
-// The HART commands of TCOMEngine: request bytes of each command and the size of the
-// reply data copied for each reply command number.
+// The HART commands of TCOMEngine: the request bytes of each command and the record its
+// reply lands in.
 #include "comengine.h"
 
 #include "wire/wireconv.h"
@@ -9,84 +9,39 @@
 
 namespace quentry {
 
-int TCOMEngine::HartReplyDataSize(quint8 cmd)
-{
-    switch (cmd) {
-    case 0: return 16;
-    case 1: return 5;
-    case 2: return 8;
-    case 3: return 24;
-    case 6: return 1;
-    case 11: return 16;
-    case 12: return 24;
-    case 13: return 21;
-    case 14: return 16;
-    case 15: return 17;
-    case 16: return 3;
-    case 17: return 24;
-    case 18: return 21;
-    case 19: return 3;
-    case 34: return 4;
-    case 35: return 9;
-    case 36: case 37: case 38: case 42: return 0;
-    case 40: case 45: case 46: return 4;
-    case 128: return 22;
-    case 129: return 23;
-    case 130: return 4;
-    case 131: case 132: return 11;
-    case 133: case 134: return 16;
-    case 135: return 4;
-    case 136: return 16;
-    case 137: case 138: return 13;
-    case 139: return 4;
-    case 140: return 3;
-    case 141: return 45;
-    case 142: return 15;
-    case 149: return 23;
-    case 160: case 161: case 162: case 163: return 9;
-    case 164: return 49;
-    case 165: case 166: return 7;
-    case 169: return 23;
-    case 170: case 171: return 0;
-    case 181: return 8;
-    case 190: case 191: return 5;
-    default: return -1;
-    }
-}
-
 template <class T> static void zero(T& record) { std::memset(&record, 0, sizeof record); }
 
 void TCOMEngine::HART_RdUniqueID(TTXRXInfo& d, THART_UniqueID& r)
 {
     zero(r);
-    beginHart(d, 0, r);
+    beginHart<0>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdPrimaryVariable(TTXRXInfo& d, THART_RdPV& r)
 {
     zero(r);
-    beginHart(d, 1, r);
+    beginHart<1>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdCurrentPercentOfRange(TTXRXInfo& d, THART_RdCurrentPercentOfRange& r)
 {
     zero(r);
-    beginHart(d, 2, r);
+    beginHart<2>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdCurrentFourDVar(TTXRXInfo& d, THART_RdCurrentFourDVar& r)
 {
     zero(r);
-    beginHart(d, 3, r);
+    beginHart<3>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrPollingAddress(TTXRXInfo& d, quint8& f_PollAddr)
 {
-    beginCommand(d, 6, true, &f_PollAddr, 1);
+    beginHart<6>(d, f_PollAddr);
     appendRequest(f_PollAddr);
     f_PollAddr = 0;
     Transact(d);
@@ -97,7 +52,7 @@ void TCOMEngine::HART_RdUniqueIDWithTag(TTXRXInfo& d, const QString& f_TagStr, T
     zero(r);
     d.IsLongAddress = true;
     d.FactoryID = d.DeviceTypeID = d.DeviceID_HI = d.DeviceID_MID = d.DeviceID_LO = 0;
-    beginHart(d, 11, r);
+    beginHart<11>(d, r);
     quint8 tag[6] = {};
     PackASCII(f_TagStr.left(8), tag, int(sizeof tag));
     appendRequest(tag, 6);
@@ -107,7 +62,7 @@ void TCOMEngine::HART_RdUniqueIDWithTag(TTXRXInfo& d, const QString& f_TagStr, T
 QString TCOMEngine::HART_RdMessage(TTXRXInfo& d)
 {
     THART_RdWrMessage scratch{};
-    beginHart(d, 12, scratch);
+    beginHart<12>(d, scratch);
     Transact(d);
     if (d.FrameError != FRERR_OK) return {};
     return UnpackASCII(scratch.PackedMessage, 24);
@@ -115,7 +70,7 @@ QString TCOMEngine::HART_RdMessage(TTXRXInfo& d)
 
 void TCOMEngine::HART_WrMessage(TTXRXInfo& d, THART_RdWrMessage& r)
 {
-    beginHart(d, 17, r);
+    beginHart<17>(d, r);
     appendRequest(r.PackedMessage, 24);
     Transact(d);
 }
@@ -123,13 +78,13 @@ void TCOMEngine::HART_WrMessage(TTXRXInfo& d, THART_RdWrMessage& r)
 void TCOMEngine::HART_RdTagDescDate(TTXRXInfo& d, THART_RdWrTagDestDate& r)
 {
     zero(r);
-    beginHart(d, 13, r);
+    beginHart<13>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrTagDescDate(TTXRXInfo& d, THART_RdWrTagDestDate& r)
 {
-    beginHart(d, 18, r);
+    beginHart<18>(d, r);
     appendRequest(rawBytes(r), int(sizeof r));
     Transact(d);
 }
@@ -137,41 +92,41 @@ void TCOMEngine::HART_WrTagDescDate(TTXRXInfo& d, THART_RdWrTagDestDate& r)
 void TCOMEngine::HART_RdPVSensorInfo(TTXRXInfo& d, THART_RdPVSensorInfo& r)
 {
     zero(r);
-    beginHart(d, 14, r);
+    beginHart<14>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdOutputInfo(TTXRXInfo& d, THART_RdOutputInfo& r)
 {
     zero(r);
-    beginHart(d, 15, r);
+    beginHart<15>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdFinalAssNum(TTXRXInfo& d, THART_RdWrFinalAssNum& r)
 {
     zero(r);
-    beginHart(d, 16, r);
+    beginHart<16>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrFinalAssNum(TTXRXInfo& d, THART_RdWrFinalAssNum& r)
 {
-    beginHart(d, 19, r);
+    beginHart<19>(d, r);
     appendRequest(r.AssNum, 3);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrDampingValue(TTXRXInfo& d, THART_RdWrDampingValue& r)
 {
-    beginHart(d, 34, r);
+    beginHart<34>(d, r);
     appendRequest(r.Damping, 4);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrRangeValue(TTXRXInfo& d, THART_RdWrRangeValue& r)
 {
-    beginHart(d, 35, r);
+    beginHart<35>(d, r);
     appendRequest(rawBytes(r), int(sizeof r));
     Transact(d);
 }
@@ -196,7 +151,7 @@ void TCOMEngine::HART_ResetConfigChangeFlag(TTXRXInfo& d)
 
 void TCOMEngine::HART_EnterExitFixCurrent(TTXRXInfo& d, THART_EnterExitFixCurrent& r)
 {
-    beginHart(d, 40, r);
+    beginHart<40>(d, r);
     appendRequest(r.current, 4);
     Transact(d);
 }
@@ -209,14 +164,14 @@ void TCOMEngine::HART_MasterReset(TTXRXInfo& d)
 
 void TCOMEngine::HART_TrimDACZero(TTXRXInfo& d, THART_TrimDAC& r)
 {
-    beginHart(d, 45, r);
+    beginHart<45>(d, r);
     appendRequest(r.current, 4);
     Transact(d);
 }
 
 void TCOMEngine::HART_TrimDACGain(TTXRXInfo& d, THART_TrimDAC& r)
 {
-    beginHart(d, 46, r);
+    beginHart<46>(d, r);
     appendRequest(r.current, 4);
     Transact(d);
 }
@@ -224,20 +179,20 @@ void TCOMEngine::HART_TrimDACGain(TTXRXInfo& d, THART_TrimDAC& r)
 void TCOMEngine::HART_RdDeviceVarsVOL(TTXRXInfo& d, THART_RdDeviceVarsVOL& r)
 {
     zero(r);
-    beginHart(d, 128, r);
+    beginHart<128>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdDeviceVarsFLOW(TTXRXInfo& d, THART_RdDeviceVarsFLOW& r)
 {
     zero(r);
-    beginHart(d, 129, r);
+    beginHart<129>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_EnterExit(TTXRXInfo& d, THART_EnterExit& r)
 {
-    beginHart(d, 130, r, offsetof(THART_EnterExit, es));
+    beginHart<130, offsetof(THART_EnterExit, es)>(d, r);
     appendRequest(r.upsw, 2);
     appendRequest(r.mode);
     const quint8 unused[4] = {0, 0, 0, 0}; // the command carries 7 bytes; the last 4 mean nothing
@@ -247,14 +202,14 @@ void TCOMEngine::HART_EnterExit(TTXRXInfo& d, THART_EnterExit& r)
 
 void TCOMEngine::HART_RdParam(TTXRXInfo& d, THART_RdWrParam& r)
 {
-    beginHart(d, 131, r);
+    beginHart<131>(d, r);
     appendRequest(r.pnum);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrParam(TTXRXInfo& d, THART_RdWrParam& r)
 {
-    beginHart(d, 132, r);
+    beginHart<132>(d, r);
     appendRequest(r.pnum);
     appendRequest(r.value, 4);
     Transact(d);
@@ -262,14 +217,14 @@ void TCOMEngine::HART_WrParam(TTXRXInfo& d, THART_RdWrParam& r)
 
 void TCOMEngine::HART_RdLinItem(TTXRXInfo& d, THART_RdWrLinItem& r)
 {
-    beginHart(d, 133, r);
+    beginHart<133>(d, r);
     appendRequest(r.index);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrLinItem(TTXRXInfo& d, THART_RdWrLinItem& r)
 {
-    beginHart(d, 134, r);
+    beginHart<134>(d, r);
     appendRequest(r.index);
     appendRequest(r.level, 4);
     appendRequest(r.primary, 4);
@@ -278,41 +233,41 @@ void TCOMEngine::HART_WrLinItem(TTXRXInfo& d, THART_RdWrLinItem& r)
 
 void TCOMEngine::HART_LdDefault(TTXRXInfo& d, THART_LdDefault& r)
 {
-    beginHart(d, 135, r, offsetof(THART_LdDefault, es));
+    beginHart<135>(d, r.es); // the reply fills the status only
     appendRequest(r.mode);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdEMapItem(TTXRXInfo& d, THART_RdEMapItem& r)
 {
-    beginHart(d, 136, r);
+    beginHart<136>(d, r);
     appendRequest(r.index);
     Transact(d);
 }
 
 void TCOMEngine::HART_ClrTOT1(TTXRXInfo& d, THART_ClrTOT1& r)
 {
-    beginHart(d, 137, r);
+    beginHart<137>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_ClrTOT2(TTXRXInfo& d, THART_ClrTOT2& r)
 {
-    beginHart(d, 138, r, offsetof(THART_ClrTOT2, es));
+    beginHart<138, offsetof(THART_ClrTOT2, es)>(d, r);
     appendRequest(r.fpsw, 2);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrUPSW(TTXRXInfo& d, THART_WrUPSW& r)
 {
-    beginHart(d, 139, r, offsetof(THART_WrUPSW, es));
+    beginHart<139, offsetof(THART_WrUPSW, es)>(d, r);
     appendRequest(r.upsw, 2);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrVossecFinalAssNum(TTXRXInfo& d, THART_RdWrVosFinalAssNum& r)
 {
-    beginHart(d, 140, r, offsetof(THART_RdWrVosFinalAssNum, AssNum));
+    beginHart<140, offsetof(THART_RdWrVosFinalAssNum, AssNum)>(d, r);
     appendRequest(r.psw, 2);
     appendRequest(r.AssNum, 3);
     Transact(d);
@@ -321,13 +276,13 @@ void TCOMEngine::HART_WrVossecFinalAssNum(TTXRXInfo& d, THART_RdWrVosFinalAssNum
 void TCOMEngine::HART_RdDeviceVarsEXT(TTXRXInfo& d, THART_RdDeviceVarsExt& r)
 {
     zero(r);
-    beginHart(d, 141, r);
+    beginHart<141>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RdExtendedInfo(TTXRXInfo& d, THART_RdExtInfo& r)
 {
-    beginHart(d, 142, r);
+    beginHart<142>(d, r);
     appendRequest(rawBytes(r), int(sizeof r));
     Transact(d);
 }
@@ -335,32 +290,32 @@ void TCOMEngine::HART_RdExtendedInfo(TTXRXInfo& d, THART_RdExtInfo& r)
 void TCOMEngine::HART_RdDeviceVarsTOTLONG(TTXRXInfo& d, THART_RdDeviceVarsTOTLONG& r)
 {
     zero(r);
-    beginHart(d, 149, r);
+    beginHart<149>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_LOG_OpenClose(TTXRXInfo& d, THART_LOG_OpenClose& r)
 {
-    beginHart(d, 160, r, offsetof(THART_LOG_OpenClose, es));
+    beginHart<160, offsetof(THART_LOG_OpenClose, es)>(d, r);
     appendRequest(r.mode);
     Transact(d);
 }
 
 void TCOMEngine::HART_LOG_RdStatus(TTXRXInfo& d, THART_LOG_RdStatus& r)
 {
-    beginHart(d, 161, r);
+    beginHart<161>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_LOG_Clr(TTXRXInfo& d, THART_LOG_RdStatus& r)
 {
-    beginHart(d, 162, r);
+    beginHart<162>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_LOG_Seek(TTXRXInfo& d, THART_LOG_Seek& r)
 {
-    beginHart(d, 163, r, offsetof(THART_LOG_Seek, es));
+    beginHart<163, offsetof(THART_LOG_Seek, es)>(d, r);
     appendRequest(r.Whence);
     appendRequest(r.Offset, 2);
     Transact(d);
@@ -368,27 +323,27 @@ void TCOMEngine::HART_LOG_Seek(TTXRXInfo& d, THART_LOG_Seek& r)
 
 void TCOMEngine::HART_LOG_RdRecord(TTXRXInfo& d, THART_LOG_RdRecord& r)
 {
-    beginHart(d, 164, r, offsetof(THART_LOG_RdRecord, lstat));
+    beginHart<164, offsetof(THART_LOG_RdRecord, lstat)>(d, r);
     appendRequest(r.mode);
     Transact(d);
 }
 
 void TCOMEngine::HART_RTC_RdRTC(TTXRXInfo& d, THART_RTC_RdWrRTC& r)
 {
-    beginHart(d, 165, r);
+    beginHart<165>(d, r);
     Transact(d);
 }
 
 void TCOMEngine::HART_RTC_WrRTC(TTXRXInfo& d, THART_RTC_RdWrRTC& r)
 {
-    beginHart(d, 166, r);
+    beginHart<166>(d, r);
     appendRequest(rawBytes(r), int(sizeof r));
     Transact(d);
 }
 
 void TCOMEngine::HART_LOG_RdLFData(TTXRXInfo& d, THART_LOG_RdLFData& r)
 {
-    beginHart(d, 169, r);
+    beginHart<169>(d, r);
     Transact(d);
 }
 
@@ -404,21 +359,21 @@ void TCOMEngine::HART_WrHWID(TTXRXInfo& d, THART_WrHWID& r)
 
 void TCOMEngine::HART_WrCurrTest(TTXRXInfo& d, THART_WrCurrTest& r)
 {
-    beginHart(d, 181, r);
+    beginHart<181>(d, r);
     appendRequest(r.current, 4);
     Transact(d);
 }
 
 void TCOMEngine::HART_WrSecurity(TTXRXInfo& d, THART_WrSecuryCodes& r)
 {
-    beginHart(d, 190, r, offsetof(THART_WrSecuryCodes, es));
+    beginHart<190, offsetof(THART_WrSecuryCodes, es)>(d, r);
     appendRequest(r.fpsw, 2);
     Transact(d);
 }
 
 void TCOMEngine::HART_DoFactoryReset(TTXRXInfo& d, THART_DoFactoryReset& r)
 {
-    beginHart(d, 191, r, offsetof(THART_DoFactoryReset, es));
+    beginHart<191, offsetof(THART_DoFactoryReset, es)>(d, r);
     appendRequest(r.fpsw, 2);
     appendRequest(r.mode);
     Transact(d);
