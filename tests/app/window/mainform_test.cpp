@@ -747,3 +747,35 @@ TEST_F(MainWindowTest, APortThatNeverReportsClosedDoesNotHangTheWindow)
         logged |= log.ErrorList().entry(i).message.contains("did not report closed");
     EXPECT_TRUE(logged);
 }
+
+TEST_F(MainWindowTest, SetupCommunicationDoesNotHangOnAPortThatNeverReportsClosed)
+{
+    writeSettings(QStringLiteral("COM4"));
+    auto port = std::make_unique<TStuckPort>();
+    TStuckPort& stuck = *port;
+    TMessageService service;
+    service.setScripted(true);
+    TLogForm log;
+    log.show(); // a hidden log window drops its entries
+    TComSetupDlgForm setup;
+    TMainForm form(service, location(), {}, std::move(port));
+    form.AttachWindows(&log, &setup, nullptr);
+    form.show();
+    idle();
+    ASSERT_TRUE(form.COMEngine().Connected());
+
+    service.queueDialogAnswer([](QDialog& d) {
+        static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
+        return d.result();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    form.Communication1Click();
+    EXPECT_GE(stuck.closes, 1);
+    EXPECT_GE(clock.elapsed(), TMainForm::kPortCloseWaitMs) << "it waited its bound first";
+    EXPECT_LT(clock.elapsed(), 15000) << "and then went on";
+    bool logged = false;
+    for (int i = 0; i < log.ErrorList().count(); ++i)
+        logged |= log.ErrorList().entry(i).message.contains("opening the new one anyway");
+    EXPECT_TRUE(logged);
+}
