@@ -76,10 +76,7 @@ private:
             FSinceReply.restart();
         } else if (FGiveUpMs > 0 && FSinceReply.hasExpired(FGiveUpMs)) {
             FGaveUp = true;
-            // Detaching ends the read at once; the transaction under way runs out by itself.
-            TOstraDevice* device = FLink.reader.OstraDevice();
-            FLink.reader.SetOstraDevice(nullptr);
-            FLink.reader.SetOstraDevice(device);
+            FLink.reader.Abort();
         }
     }
 

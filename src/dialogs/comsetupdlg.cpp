@@ -1,5 +1,7 @@
 #include "comsetupdlg.h"
 
+#include "comengine.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,7 +9,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -16,7 +17,7 @@ namespace quentry {
 QStringList SystemPortNames()
 {
     QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names << info.portName();
+    TCOMEngine::GetComPortList(names);
     names.sort(Qt::CaseSensitive);
     return names;
 }

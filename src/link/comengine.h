@@ -109,7 +109,7 @@ public:
     bool OpenFAST(quint16 f_port);
     bool _OpenFAST();
     void CloseCom(bool silent = false);
-    void GetComPortList(QStringList& List);
+    static void GetComPortList(QStringList& List);
     bool CheckPortExistence(quint16 port);
 
     // Adapter mode of the current protocol (Tavix / IrDA); true when no switch is needed.

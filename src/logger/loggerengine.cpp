@@ -37,11 +37,13 @@ void TLOGGEREngine::SetOstraDevice(TOstraDevice* device)
     if (!device && FActive) {
         // Detached under a running read (the program is closing): no more traffic.
         FOstraDevice = nullptr;
-        endRead(false, TReadEnd::Aborted);
+        Abort();
         return;
     }
     FOstraDevice = device;
 }
+
+void TLOGGEREngine::Abort() { endRead(false, TReadEnd::Aborted); }
 
 void TLOGGEREngine::message(const QString& cls, const QString& text)
 {

@@ -78,6 +78,9 @@ public:
         FLoopEnabled = false;
         FStopAsked = FActive;
     }
+    // Ends a running read at once, sending nothing more (the logger is not closed): the
+    // read ends Aborted. The transaction under way runs out by itself.
+    void Abort();
 
     // Whether a table's record indexes rise by one from row to row (wrapping after 65535).
     static bool TestIntegrity(const QList<quint16>& f_indexes);
