@@ -78,19 +78,8 @@ bool TCliLink::open(QString& error)
         c.adapter = FAdapterCode == 1   ? emulator::TEmuAdapter::Usb
                     : FAdapterCode >= 2 ? emulator::TEmuAdapter::IrDA
                                         : emulator::TEmuAdapter::None;
-        c.rows = FOptions.demoRows;
-        c.pages = qMax(2048, (FOptions.demoRows + 5) / 6 + 1);
-        const QString invalid = c.validate();
-        if (!invalid.isEmpty()) {
-            error = QStringLiteral("virtual transmitter: %1").arg(invalid);
-            return false;
-        }
-        FDemo = std::make_unique<emulator::TVirtualTransmitter>(c);
-        FPortName = FDemo->start();
-        if (FPortName.isEmpty()) {
-            error = QStringLiteral("virtual transmitter could not start: %1").arg(FDemo->errorString());
-            return false;
-        }
+        FDemo = emulator::StartWithRows(c, FOptions.demoRows, FPortName, error);
+        if (!FDemo) return false;
     } else if (!FOptions.port.isEmpty()) {
         FPortName = FOptions.port;
     } else if (!stored.ComPortName.isEmpty()) {

@@ -165,4 +165,21 @@ void TVirtualTransmitter::setFaults(const TFaultPlan& plan)
     FLogic->setFaults(plan);
 }
 
+std::unique_ptr<TVirtualTransmitter> StartWithRows(TEmulatorConfig c, int rows, QString& port, QString& error)
+{
+    c.rows = rows;
+    c.pages = qMax(2048, (rows + 5) / 6 + 1);
+    if (const QString invalid = c.validate(); !invalid.isEmpty()) {
+        error = QStringLiteral("virtual transmitter: %1").arg(invalid);
+        return nullptr;
+    }
+    auto transmitter = std::make_unique<TVirtualTransmitter>(c);
+    port = transmitter->start();
+    if (port.isEmpty()) {
+        error = QStringLiteral("virtual transmitter could not start: %1").arg(transmitter->errorString());
+        return nullptr;
+    }
+    return transmitter;
+}
+
 } // namespace quentry::emulator

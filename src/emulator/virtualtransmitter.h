@@ -86,4 +86,9 @@ private:
     std::function<void()> FOnUnplugged;
 };
 
+// A transmitter whose logger holds `rows` rows (in at least the usual 2048 pages), started
+// on a pseudo-terminal whose path goes to port. Null, with the reason in error, when the
+// configuration is refused or the line does not open.
+std::unique_ptr<TVirtualTransmitter> StartWithRows(TEmulatorConfig c, int rows, QString& port, QString& error);
+
 } // namespace quentry::emulator

@@ -21,20 +21,9 @@ bool TDemoLink::Start(QString& error)
         error = QStringLiteral("no temporary directory for the demo settings: %1").arg(FDir->errorString());
         return false;
     }
-    emulator::TEmulatorConfig c; // HART through a HART modem, polling address 0
-    c.rows = kDemoRows;
-    c.pages = qMax(2048, (kDemoRows + 5) / 6 + 1);
-    const QString invalid = c.validate();
-    if (!invalid.isEmpty()) {
-        error = QStringLiteral("virtual transmitter: %1").arg(invalid);
-        return false;
-    }
-    FTransmitter = std::make_unique<emulator::TVirtualTransmitter>(c);
-    FPortName = FTransmitter->start();
-    if (FPortName.isEmpty()) {
-        error = QStringLiteral("virtual transmitter could not start: %1").arg(FTransmitter->errorString());
-        return false;
-    }
+    // HART through a HART modem, polling address 0.
+    FTransmitter = emulator::StartWithRows({}, kDemoRows, FPortName, error);
+    if (!FTransmitter) return false;
     QFile ini(Location().ReadPath());
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
         error = QStringLiteral("cannot write the demo settings %1: %2").arg(ini.fileName(), ini.errorString());
