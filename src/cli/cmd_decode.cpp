@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "fastframe.h"
 #include "hartframe.h"
+#include "ostradevice.h"
 #include "output.h"
 #include "rowdecode.h"
 #include "statusdecode.h"
@@ -10,6 +11,7 @@
 #include "wire/wireconv.h"
 
 #include <QJsonArray>
+#include <algorithm>
 #include <cstring>
 
 namespace quentry::cli {
@@ -161,19 +163,21 @@ void printRecordReply(TOutput& out, const QByteArray& data)
 void printIdentityData(TOutput& out, const QByteArray& data)
 {
     if (data.size() < 12) return;
-    const auto* d = reinterpret_cast<const quint8*>(data.constData());
-    out.field("Manufacturer", "manufacturer", d[1]);
-    out.field("Device type", "deviceType", d[2]);
-    out.field("Preambles wanted", "preambles", d[3]);
-    out.field("Universal command revision", "universalRevision", d[4]);
-    out.field("Device command revision", "deviceRevision", d[5]);
-    out.field("Software revision", "softwareRevision", d[6]);
-    out.field("Hardware revision", "hardwareRevision", d[7]);
-    out.field("Flags", "flags", d[8], QStringLiteral("0x%1").arg(d[8], 2, 16, QLatin1Char('0')));
-    const quint32 id = quint32(d[9]) << 16 | quint32(d[10]) << 8 | d[11];
-    out.field("Device id", "deviceId", qint64(id));
+    THART_UniqueID raw{};
+    std::memcpy(&raw, data.constData(), std::min(sizeof raw, std::size_t(data.size())));
+    const THART_PAS_UniqueID id = UniqueIDFromRaw(raw);
+    out.field("Manufacturer", "manufacturer", id.FactoryID);
+    out.field("Device type", "deviceType", id.DeviceTypeID);
+    out.field("Preambles wanted", "preambles", id.Preemables);
+    out.field("Universal command revision", "universalRevision", id.UniversalCmdRev);
+    out.field("Device command revision", "deviceRevision", id.DevspecCmdRev);
+    out.field("Software revision", "softwareRevision", id.SwRev);
+    out.field("Hardware revision", "hardwareRevision", id.HwRev);
+    out.field("Flags", "flags", id.Function_flag,
+              QStringLiteral("0x%1").arg(id.Function_flag, 2, 16, QLatin1Char('0')));
+    out.field("Device id", "deviceId", qint64(id.DeviceID));
     out.field("Long address", "longAddress",
-              hex(QByteArray(1, char(d[1] & 0x3F)) + data.mid(2, 1) + data.mid(9, 3)));
+              hex(QByteArray(1, char(id.FactoryID & 0x3F)) + data.mid(2, 1) + data.mid(9, 3)));
 }
 
 // A master's request (pasted from an STX line, say): its fields, and plainly that it is one.
