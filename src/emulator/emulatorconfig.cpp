@@ -1,5 +1,7 @@
 #include "emulatorconfig.h"
 
+#include "loggercontent.h"
+
 namespace quentry::emulator {
 
 QString TEmulatorConfig::validate() const
@@ -12,6 +14,10 @@ QString TEmulatorConfig::validate() const
         if (rows < 0 || rows > capacity())
             return QStringLiteral("rows must be 0..%1 for %2 pages").arg(capacity()).arg(pages);
         if (wrapped && rows < 1) return QStringLiteral("a wrapped ring needs at least one row after the turn");
+        if (startMinute && (*startMinute < 0 || *startMinute + StoryMinutes(written()) > LastStampMinute()))
+            return QStringLiteral("%1 rows from that start would run past April 2021, the last month a row's "
+                                  "time stamp holds")
+                .arg(written());
     } else if (int(presetRows.size()) > capacity()) {
         return QStringLiteral("more preset rows than the ring holds");
     } else if (wrapped && int(presetRows.size()) <= (pages - 1) * 6) {

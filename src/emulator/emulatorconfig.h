@@ -50,6 +50,10 @@ struct TEmulatorConfig
     int pages = 2048;
     int rows = 12288;
     bool wrapped = false;
+    // When set, the logger was cleared at this minute (since 2001-01-01 00:00) and its rows
+    // follow from there: the same start and seed give the same row for every write, so a
+    // configuration with more rows is the same logger visited later.
+    std::optional<qint64> startMinute;
     // Rows to hold instead of generated ones (record byte order, oldest first); their
     // check bytes are made right unless keepRowChecksums is set.
     std::vector<TLogRowBytes> presetRows;
@@ -79,6 +83,8 @@ struct TEmulatorConfig
                 quint8(deviceId)};
     }
     int capacity() const { return pages * 6; }
+    // Rows written since the clear: one more turn of the ring when it has wrapped.
+    quint32 written() const { return quint32(rows + (wrapped ? capacity() : 0)); }
 };
 
 constexpr int kMaxPages = 10922;       // 65 532 rows: totals, positions and indexes stay 16-bit

@@ -96,17 +96,19 @@ TSiteValues SiteValuesAt(double minutes, quint64 seed)
     return {float(h), float(kSensorHeight - h), q, float(temperatureAt(minutes)), currentOf(q) / 100.0f};
 }
 
-std::vector<TLogRowBytes> GenerateLoggerRows(int count, quint32 firstWrite, quint64 seed)
+namespace {
+
+// Rows for writes firstWrite .. firstWrite + count - 1, the first of them stamped at minute
+// t (from 2001-01-01) and planned storms up to `horizon`. With `fitBefore` the power cuts
+// are kept short enough for every row to stay before the last stamp; without it the
+// caller has made sure of that, so that the rows of a write never depend on how many follow.
+std::vector<TLogRowBytes> generate(int count, quint32 firstWrite, TRandom& r, qint64 t, qint64 horizon, quint64 seed,
+                                   bool fitBefore)
 {
     std::vector<TLogRowBytes> rows;
-    if (count <= 0) return rows;
     rows.reserve(size_t(count));
-    TRandom r(seed);
-    // Each row takes at most one cycle, so starting this far back keeps every stamp in range.
-    const qint64 jitter = r.between(0, 3 * 1440);
-    qint64 t = (kLastMinute - qint64(count) * kCycleMinutes - jitter) / kCycleMinutes * kCycleMinutes;
     TSite site(seed);
-    site.planStorms(double(t), double(kLastMinute));
+    site.planStorms(double(t), double(horizon));
 
     double tot1 = 12000.0 + r.between(0, 50000), tot2 = 100.0 + r.between(0, 900);
     int echoLostSlots = 0;     // scheduled rows still to come without echo
@@ -130,7 +132,7 @@ std::vector<TLogRowBytes> GenerateLoggerRows(int count, quint32 firstWrite, quin
             event = evPowerOn;
             powerOnPending = false;
             const qint64 outage = r.between(30, 600);
-            if (t + outage + qint64(rowsLeft) * kCycleMinutes < kLastMinute) t += outage;
+            if (!fitBefore || t + outage + qint64(rowsLeft) * kCycleMinutes < kLastMinute) t += outage;
         } else if (logClosePending) {
             event = evLogClose;
             logClosePending = false;
@@ -199,5 +201,33 @@ std::vector<TLogRowBytes> GenerateLoggerRows(int count, quint32 firstWrite, quin
     }
     return rows;
 }
+
+} // namespace
+
+std::vector<TLogRowBytes> GenerateLoggerRows(int count, quint32 firstWrite, quint64 seed)
+{
+    if (count <= 0) return {};
+    TRandom r(seed);
+    // Each row takes at most one cycle, so starting this far back keeps every stamp in range.
+    const qint64 jitter = r.between(0, 3 * 1440);
+    const qint64 t = (kLastMinute - qint64(count) * kCycleMinutes - jitter) / kCycleMinutes * kCycleMinutes;
+    return generate(count, firstWrite, r, t, kLastMinute, seed, true);
+}
+
+std::vector<TLogRowBytes> GenerateLoggerRowsFrom(qint64 startMinute, int count, quint32 firstWrite, quint64 seed)
+{
+    if (count <= 0) return {};
+    TRandom r(seed);
+    const qint64 t = startMinute / kCycleMinutes * kCycleMinutes;
+    const int writes = int(firstWrite) + count;
+    std::vector<TLogRowBytes> rows =
+        generate(writes, 0, r, t, qMin(kLastMinute, t + StoryMinutes(writes)), seed, false);
+    rows.erase(rows.begin(), rows.begin() + firstWrite);
+    return rows;
+}
+
+qint64 StoryMinutes(qint64 writes) { return writes * 6 + 3 * 1440; }
+
+qint64 LastStampMinute() { return kLastMinute; }
 
 } // namespace quentry::emulator

@@ -15,6 +15,16 @@ namespace quentry::emulator {
 // before May 2021, the last date the stamp can express.
 std::vector<TLogRowBytes> GenerateLoggerRows(int count, quint32 firstWrite, quint64 seed);
 
+// The rows of a logger cleared at `startMinute` (minutes since 2001-01-01 00:00) that has
+// been written ever since: writes firstWrite .. firstWrite + count - 1, write 0 being the
+// clear. A write's row depends only on the start, the seed and its number, so the same
+// logger read again later holds its old rows byte for byte and more after them.
+std::vector<TLogRowBytes> GenerateLoggerRowsFrom(qint64 startMinute, int count, quint32 firstWrite, quint64 seed);
+// A bound on the minutes `writes` rows from a start take (five-minute cycles, power cuts).
+qint64 StoryMinutes(qint64 writes);
+// Minutes since 2001-01-01 00:00 of the last moment generated rows may carry.
+qint64 LastStampMinute();
+
 // The site's values at a moment, for live readings (minutes since 2001-01-01 00:00).
 struct TSiteValues
 {

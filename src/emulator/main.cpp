@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -63,6 +64,12 @@ TEmulatorConfig configFrom(const QCommandLineParser& p)
     c.pages = intOption(p, QStringLiteral("pages"), 1, kMaxPages);
     c.rows = intOption(p, QStringLiteral("rows"), 0, c.capacity());
     c.wrapped = p.isSet(QStringLiteral("wrapped"));
+    if (p.isSet(QStringLiteral("start"))) {
+        const QDateTime t = QDateTime::fromString(p.value(QStringLiteral("start")), Qt::ISODate);
+        const QDateTime first(QDate(2001, 1, 1), QTime(0, 0));
+        if (!t.isValid() || t < first) usageError(QStringLiteral("--start wants a date and time from 2001 on, such as 2020-06-01T00:00"));
+        c.startMinute = first.secsTo(QDateTime(t.date(), t.time())) / 60;
+    }
     c.pace = p.isSet(QStringLiteral("pace"));
     c.turnaroundMs = intOption(p, QStringLiteral("turnaround"), 0, 10000);
     if (p.isSet(QStringLiteral("chunk"))) {
@@ -122,7 +129,13 @@ int main(int argc, char** argv)
         {QStringLiteral("pages"), QStringLiteral("Pages of six rows in the logger ring, 1..10922. Default 2048."), QStringLiteral("N"),
          QStringLiteral("2048")},
         {QStringLiteral("wrapped"), QStringLiteral("The ring has gone round once before those rows: it is full and its "
-                                                   "wrapped flag is set.")},
+                                                   "wrapped flag is set; --rows is then where it writes now.")},
+        {QStringLiteral("start"), QStringLiteral("The logger was cleared at this moment and has logged every five "
+                                                 "minutes since: the same --start and --seed give the same rows, so "
+                                                 "more --rows (or --wrapped) is the same logger visited later, its "
+                                                 "old rows byte for byte as before. Default: the rows end in April "
+                                                 "2021, however many there are."),
+         QStringLiteral("ISO")},
         {QStringLiteral("pace"), QStringLiteral("Deliver every byte at the line rate the port is set to (11 bits a byte "
                                                 "at 1200 baud for HART, 10 at 57600 for FAST, 10 at 9600 for adapter "
                                                 "commands). Off by default: replies go out at once.")},

@@ -47,13 +47,16 @@ static std::unique_ptr<TLoggerRing> MakeRing(const TEmulatorConfig& c)
         if (c.wrapped && sor >= 1 && sor <= kRowsPerPage) written = quint32(cap + sor);
         return std::make_unique<TLoggerRing>(c.pages, std::move(rows), written);
     }
-    const quint32 written = quint32(c.rows + (c.wrapped ? cap : 0));
+    const quint32 written = c.written();
     int readable = int(written);
     if (written > quint32(cap)) {
         const int sor = int((written - 1) % quint32(cap)) % kRowsPerPage + 1;
         readable = (c.pages - 1) * kRowsPerPage + sor;
     }
-    return std::make_unique<TLoggerRing>(c.pages, GenerateLoggerRows(readable, written - quint32(readable), c.seed),
+    const quint32 oldest = written - quint32(readable);
+    return std::make_unique<TLoggerRing>(c.pages,
+                                         c.startMinute ? GenerateLoggerRowsFrom(*c.startMinute, readable, oldest, c.seed)
+                                                       : GenerateLoggerRows(readable, oldest, c.seed),
                                          written);
 }
 

@@ -166,3 +166,37 @@ TEST(LoggerRows, PageOrderOfAHandWrittenRow)
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(p.data()), 44), page);
     EXPECT_EQ(r[43], 0xC5);
 }
+
+// A logger with a start keeps the row of every write, however often it is visited: more
+// rows later (and a ring gone round) hold the earlier rows byte for byte.
+TEST(LoggerContent, ALoggerVisitedLaterHoldsItsOldRowsUnchanged)
+{
+    TEmulatorConfig c = ring(20, 50, false);
+    c.startMinute = 10 * 365 * 1440;
+    const std::vector<TLogRowBytes> first = MakeLogger(c)->rows();
+    c.rows = 110;
+    const std::vector<TLogRowBytes> later = MakeLogger(c)->rows();
+    ASSERT_EQ(first.size(), 50u);
+    ASSERT_EQ(later.size(), 110u);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), later.begin()));
+    EXPECT_EQ(indexOf(later.front()), 0);
+    EXPECT_EQ(later.front()[5], 1); // write 0 is the clear
+
+    // Gone round, now writing its 7th row after the turn: the ring holds the newest rows
+    // of the same story.
+    c.rows = 7;
+    c.wrapped = true;
+    const auto gone = MakeLogger(c);
+    EXPECT_TRUE(gone->wrapped());
+    c.wrapped = false;
+    c.rows = int(gone->written());
+    c.pages = 60;
+    const std::vector<TLogRowBytes> story = MakeLogger(c)->rows();
+    ASSERT_EQ(story.size(), size_t(gone->written()));
+    EXPECT_TRUE(std::equal(gone->rows().begin(), gone->rows().end(), story.end() - gone->total()));
+
+    // A start too late for its rows is refused: stamps end in April 2021.
+    c.startMinute = LastStampMinute() - 1440;
+    c.rows = 300;
+    EXPECT_FALSE(c.validate().isEmpty());
+}
