@@ -15,6 +15,22 @@ int indexStep(quint16 last, quint16 next) { return quint16(next - last); }
 
 } // namespace
 
+TFrameError SeekLoggerTo(TOstraDevice& device, TTXRXInfo& addressing, int position, THART_PAS_LOG_Seek& seek)
+{
+    constexpr int kMaxOffset = 32767;
+    seek.Whence = 0;
+    seek.Offset = qint16(qBound(0, position, kMaxOffset));
+    TFrameError e = device.Log_Seek(addressing, seek);
+    for (int done = seek.Offset; e == FRERR_OK && done < position;) {
+        const int step = qMin(position - done, kMaxOffset);
+        seek.Whence = 2;
+        seek.Offset = qint16(step);
+        e = device.Log_Seek(addressing, seek);
+        done += step;
+    }
+    return e;
+}
+
 TLOGGEREngine::TLOGGEREngine(QObject* AOwner) : QObject(AOwner)
 {
     TimerLogRead.setSingleShot(true);
@@ -61,6 +77,7 @@ void TLOGGEREngine::endRead(bool closeLogger, TReadEnd how)
     // transaction (the engine runs events while it waits).
     if (!FActive || FEnding) return;
     FEnding = true;
+    FStart.reset(); // a start not taken up does not carry over to the next read
     if (closeLogger && FOstraDevice) {
         THART_PAS_LOG_OpenClose close;
         close.mode = kClose;
@@ -110,6 +127,7 @@ TLOGGEREngine::TStart TLOGGEREngine::commonStart(quint8 pagemode)
     FFurthestPos = -1;
     FPageCheckFailures = 0;
     FAllPagesRead = false;
+    FSkipOnPage = 0;
     if (pagemode) {
         FLastReadedPage = 0;
         log_pgindex = 0;
@@ -142,9 +160,8 @@ void TLOGGEREngine::InitReadByRecord()
     if (commonStart(0) != TStart::Open) return;
 
     THART_PAS_LOG_Seek seek;
-    seek.Whence = 0;
-    seek.Offset = 0;
-    FOstraDevice->Log_Seek(last_device, seek);
+    SeekLoggerTo(*FOstraDevice, last_device, FStart ? FStart->position : 0, seek);
+    FStart.reset();
     if (!FActive) return; // detached during the seek
 
     Flast_log_RdRecord = THART_PAS_LOG_RdRecord();
@@ -207,7 +224,7 @@ void TLOGGEREngine::ReadLoopByRecord()
             if (atTop) {
                 // No row after the newest to move on to: the newest is the one missing.
                 FSkipped = qMax(FSkipped, 1);
-                FLostRecordCount += FSkipped;
+                lose(FSkipped, TRowLoss::Unreadable);
                 if (FHaveFirstRow) reportLost(quint16(last_BDIndex + 1), quint16(last_BDIndex + FSkipped));
                 endRead(true, TReadEnd::Completed);
                 return;
@@ -259,16 +276,26 @@ void TLOGGEREngine::noteLoggerAnswer()
     endRead(true, TReadEnd::Aborted);
 }
 
+void TLOGGEREngine::lose(int count, TRowLoss cause)
+{
+    if (count <= 0) return;
+    FLostRecordCount += count;
+    if (OnLost) OnLost(this, count, cause);
+}
+
 void TLOGGEREngine::reportLost(quint16 first, quint16 last)
 {
     message(QStringLiteral("LOG_LOST"), first == last ? QStringLiteral("Record lost: index %1").arg(first)
                                                       : QStringLiteral("Records lost: index %1 - %2").arg(first).arg(last));
 }
 
-// Delivers the row just read; `lost` rows before it will never be delivered.
-void TLOGGEREngine::acceptRow(int lost)
+// Delivers the row just read; `lost` rows before it will never be delivered, the first
+// `unreadable` of them rows given up on, the rest indexes the logger has no row for.
+void TLOGGEREngine::acceptRow(int lost, int unreadable)
 {
-    FLostRecordCount += lost;
+    unreadable = qBound(0, unreadable, lost);
+    lose(unreadable, TRowLoss::Unreadable);
+    lose(lost - unreadable, TRowLoss::MissingFromLogger);
     FTotalRecordCount = Flast_log_RdRecord.lstat.total;
     FFilePointerPos = Flast_log_RdRecord.lstat.pos;
     last_BDIndex = Flast_log_RdRecord.row.index;
@@ -288,10 +315,10 @@ void TLOGGEREngine::ReadLoopByRecord_OK()
     if (!FHaveFirstRow) {
         // The first row of a read whose opening reads failed; rows given up on before it
         // cannot be named.
-        acceptRow(FSkipped);
+        acceptRow(FSkipped, FSkipped);
     } else if (step == 1) {
         // The next row (after index 65535 comes 0).
-        acceptRow(0);
+        acceptRow(0, 0);
     } else if (step > 1 && step < 0x8000) {
         // Rows seem to be skipped. Rows given up on account for the jump; otherwise step
         // back and read again, until the same jump has been seen often enough to say the
@@ -302,7 +329,7 @@ void TLOGGEREngine::ReadLoopByRecord_OK()
         }
         if (step - 1 <= FSkipped || ++FJumpSeen >= kJumpSightings) {
             reportLost(quint16(last_BDIndex + 1), quint16(next - 1));
-            acceptRow(step - 1);
+            acceptRow(step - 1, FSkipped);
             return;
         }
         message(QStringLiteral("LOG_INDEX"), QStringLiteral("NEW / LAST Index: %1 - %2").arg(next).arg(last_BDIndex));
@@ -317,7 +344,7 @@ void TLOGGEREngine::ReadLoopByRecord_OK()
         // numbering went back. Read on from it rather than drop the rest of the logger.
         message(QStringLiteral("LOG_INDEX"),
                 QStringLiteral("Index went back: NEW / LAST Index: %1 - %2; reading on from %1").arg(next).arg(last_BDIndex));
-        acceptRow(0);
+        acceptRow(0, 0);
     } else {
         // A row already delivered (read again, or the pointer went back): read on.
         previous_DBReadFailed = false;
@@ -370,6 +397,28 @@ bool TLOGGEREngine::readLayout()
     }
     FFilePointerPos = 0;
     last_BDIndex = Flast_log_RdRecord.row.index;
+    return !FStart || applyStart(pages, current);
+}
+
+// A read that starts at a given page and row reads on from there to the page being written.
+bool TLOGGEREngine::applyStart(int pages, int current)
+{
+    const TReadStart start = *FStart;
+    FStart.reset();
+    const int newest = last_log_RdLFData.page;
+    const bool beyond = start.page >= pages || start.row < 0 || start.row >= rowsPerPage() ||
+                        (!wrapped() && start.page > newest) || (start.page == newest && start.row >= current);
+    if (beyond) {
+        message(QStringLiteral("LOG_LAYOUT"), QStringLiteral("The start at page %1, row %2 is not in the logger.")
+                                                  .arg(start.page)
+                                                  .arg(start.row));
+        endRead(true, TReadEnd::Aborted);
+        return false;
+    }
+    const int pagesBefore = (newest - start.page + pages) % pages;
+    FLastReadedPage = start.page;
+    FSkipOnPage = start.row;
+    FTotalRecordCount = quint16(pagesBefore * rowsPerPage() + current - start.row);
     return true;
 }
 
@@ -427,8 +476,9 @@ void TLOGGEREngine::pageStep()
     if (e != FRERR_OK) return; // the same page is asked for at the next step
 
     previous_DBReadFailed = false;
+    const int from = log_pgindex == 0 ? FSkipOnPage : 0; // rows before a start row are not this read's
     int bad = 0;
-    for (int i = 0; i < rows; ++i) {
+    for (int i = from; i < rows; ++i) {
         if (FPage.rows[size_t(i)].event != kChecksumErrorEvent) continue;
         if (bad++ == 0)
             message(QStringLiteral("LOG_PAGECHK"), QStringLiteral("Page: %1, Index: %2").arg(page).arg(last_BDIndex));
@@ -439,7 +489,7 @@ void TLOGGEREngine::pageStep()
     }
     if (bad > 0) {
         // The same rows keep failing: take the good ones rather than stall the read for ever.
-        FLostRecordCount += bad;
+        lose(bad, TRowLoss::Unreadable);
         message(QStringLiteral("LOG_PAGELOST"),
                 QStringLiteral("Page: %1, %2 row(s) failed their check %3 times and are left out.")
                     .arg(page)
@@ -447,9 +497,9 @@ void TLOGGEREngine::pageStep()
                     .arg(kPageCheckRetries));
     }
     FPageCheckFailures = 0;
-    for (int i = 0; i < rows; ++i) {
+    for (int i = from; i < rows; ++i) {
         const THART_PAS_LOG_Row& row = FPage.rows[size_t(i)];
-        FFilePointerPos = quint16(log_pgindex * rowsPerPage() + i);
+        FFilePointerPos = quint16(log_pgindex * rowsPerPage() + i - FSkipOnPage);
         if (row.event == kChecksumErrorEvent) continue;
         last_BDIndex = row.index;
         deliver(row);

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace quentry {
 
@@ -24,6 +25,25 @@ using TFinishEvent = std::function<void(TLOGGEREngine* Sender)>;
 // How the last read ended: to the end of the logger, stopped by its owner, or cut short
 // (line or adapter lost, logger not opened or not moving on, device detached).
 enum class TReadEnd { None, Completed, Stopped, Aborted };
+
+// Why rows were not delivered: the logger has no row with those indexes, or rows it has
+// never came back readable (given up on after their re-reads, or failing their check).
+enum class TRowLoss { MissingFromLogger, Unreadable };
+using TLostEvent = std::function<void(TLOGGEREngine* Sender, int count, TRowLoss cause)>;
+
+// Where a read starts instead of at the oldest row: a record position counted from the
+// oldest row (record mode), or a page and the row on it (page mode). The row there is the
+// first one delivered.
+struct TReadStart
+{
+    int position = 0;
+    quint16 page = 0;
+    int row = 0;
+};
+
+// Moves the logger's record pointer to `position` rows after the oldest. A seek offset
+// has 16 signed bits, so a position beyond 32767 is reached in steps from the current row.
+TFrameError SeekLoggerTo(TOstraDevice& device, TTXRXInfo& addressing, int position, THART_PAS_LOG_Seek& seek);
 
 class TLOGGEREngine : public QObject
 {
@@ -63,6 +83,12 @@ public:
     TRdLoggerEvent OnRdLogger;
     TMessageEvent OnMessage;
     TFinishEvent OnFinish;
+    // Every time rows are given up as not delivered (they are also in LostRecordCount).
+    TLostEvent OnLost;
+
+    // The next read (record or page mode, whichever is started) begins there instead of at
+    // the oldest row; the read after it starts at the oldest row again.
+    void StartNextReadAt(const TReadStart& start) { FStart = start; }
 
     void InitReadByRecord();
     void InitReadByPage();
@@ -92,8 +118,10 @@ private:
     bool startPageRead();
     void pageStep();
     void endRead(bool closeLogger, TReadEnd how);
-    void acceptRow(int lost);
+    void acceptRow(int lost, int unreadable);
     void reportLost(quint16 first, quint16 last);
+    void lose(int count, TRowLoss cause);
+    bool applyStart(int pages, int current);
     void noteLoggerAnswer();
     void deliver(const THART_PAS_LOG_Row& row);
     void message(const QString& cls, const QString& text);
@@ -134,6 +162,8 @@ private:
     int FFurthestPos = -1;          // record mode: the furthest position a read has reported
     int FPageCheckFailures = 0;     // page mode: failed row checks of the current page in a row
     bool FAllPagesRead = false;     // page mode: the page being written has been delivered
+    int FSkipOnPage = 0;            // page mode: rows of the first page before the start row
+    std::optional<TReadStart> FStart; // where the next read begins, when not at the oldest row
     TFAST_PAS_LOG_RdPage FPage;
 };
 

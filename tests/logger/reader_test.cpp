@@ -136,19 +136,20 @@ TEST_F(ReaderTest, PersistentDefectsEndAndAreCounted)
         std::vector<int> table;
         std::vector<quint16> delivered;
         int lost;
+        int unreadable; // of the lost: rows given up on, the rest indexes the logger skipped
         const char* lostMessage; // nullptr: none
     } cases[] = {
-        {"missing index", {0, 1, 2, 4, 5, 6}, {0, 1, 2, 4, 5, 6}, 1, "LOG_LOST|Record lost: index 3"},
-        {"two missing", {7, 8, 11, 12}, {7, 8, 11, 12}, 2, "LOG_LOST|Records lost: index 9 - 10"},
-        {"missing at the top", {0, 1, 2, 4}, {0, 1, 2, 4}, 1, "LOG_LOST|Record lost: index 3"},
-        {"row always READERROR", {0, 1, E, 3, 4}, {0, 1, 3, 4}, 1, "LOG_LOST|Record lost: index 2"},
-        {"two bad rows", {0, E, E, 3}, {0, 3}, 2, "LOG_LOST|Records lost: index 1 - 2"},
-        {"newest row READERROR", {0, 1, 2, E}, {0, 1, 2}, 1, "LOG_LOST|Record lost: index 3"},
-        {"oldest row READERROR", {E, 5, 6}, {5, 6}, 1, nullptr},
-        {"index goes back", {100, 101, 102, 5, 6, 7}, {100, 101, 102, 5, 6, 7}, 0, nullptr},
-        {"index repeats once", {10, 11, 11, 12}, {10, 11, 11, 12}, 0, nullptr},
-        {"wraps and goes back", {65535, 0, 1, 0, 1}, {65535, 0, 1, 0, 1}, 0, nullptr},
-        {"empty logger", {}, {}, 0, nullptr},
+        {"missing index", {0, 1, 2, 4, 5, 6}, {0, 1, 2, 4, 5, 6}, 1, 0, "LOG_LOST|Record lost: index 3"},
+        {"two missing", {7, 8, 11, 12}, {7, 8, 11, 12}, 2, 0, "LOG_LOST|Records lost: index 9 - 10"},
+        {"missing at the top", {0, 1, 2, 4}, {0, 1, 2, 4}, 1, 0, "LOG_LOST|Record lost: index 3"},
+        {"row always READERROR", {0, 1, E, 3, 4}, {0, 1, 3, 4}, 1, 1, "LOG_LOST|Record lost: index 2"},
+        {"two bad rows", {0, E, E, 3}, {0, 3}, 2, 2, "LOG_LOST|Records lost: index 1 - 2"},
+        {"newest row READERROR", {0, 1, 2, E}, {0, 1, 2}, 1, 1, "LOG_LOST|Record lost: index 3"},
+        {"oldest row READERROR", {E, 5, 6}, {5, 6}, 1, 1, nullptr},
+        {"index goes back", {100, 101, 102, 5, 6, 7}, {100, 101, 102, 5, 6, 7}, 0, 0, nullptr},
+        {"index repeats once", {10, 11, 11, 12}, {10, 11, 11, 12}, 0, 0, nullptr},
+        {"wraps and goes back", {65535, 0, 1, 0, 1}, {65535, 0, 1, 0, 1}, 0, 0, nullptr},
+        {"empty logger", {}, {}, 0, 0, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -163,10 +164,16 @@ TEST_F(ReaderTest, PersistentDefectsEndAndAreCounted)
         r.OnRdLogger = [&](TLOGGEREngine*, const THART_PAS_LOG_Row& row) { got.push_back(row.index); };
         r.OnMessage = [&](TLOGGEREngine*, const QString& cl, const QString& t) { said << cl + "|" + t; };
         r.OnFinish = [&](TLOGGEREngine*) { ++ends; };
+        int unreadable = 0, missing = 0;
+        r.OnLost = [&](TLOGGEREngine*, int n, TRowLoss cause) {
+            (cause == TRowLoss::Unreadable ? unreadable : missing) += n;
+        };
         r.InitReadByRecord();
         ASSERT_TRUE(WaitUntil([&] { return !r.Active(); }, 5000));
         EXPECT_EQ(got, c.delivered);
         EXPECT_EQ(r.LostRecordCount(), c.lost);
+        EXPECT_EQ(unreadable, c.unreadable);
+        EXPECT_EQ(missing, c.lost - c.unreadable);
         EXPECT_EQ(said.filter("LOG_LOST").size(), c.lostMessage ? 1 : 0) << qPrintable(said.join('\n'));
         if (c.lostMessage) {
             EXPECT_TRUE(said.contains(c.lostMessage)) << qPrintable(said.join('\n'));
@@ -380,7 +387,10 @@ TEST_F(ReaderTest, PageWithABadRowIsReadAgain)
     indexes.clear();
     messages.clear();
     device.badReadsOfPage[0] = -1;
+    int unreadable = 0;
+    reader.OnLost = [&](TLOGGEREngine*, int n, TRowLoss cause) { unreadable += cause == TRowLoss::Unreadable ? n : 0; };
     reader.AssyReadByPage();
+    EXPECT_EQ(unreadable, 1);
     EXPECT_EQ(device.count("page 0"), TLOGGEREngine::kPageCheckRetries);
     EXPECT_EQ(indexes.size(), 11u);
     EXPECT_EQ(reader.LostRecordCount(), 1);
@@ -455,6 +465,77 @@ TEST_F(ReaderTest, StopAndDetach)
         EXPECT_EQ(QStringList(d.calls.begin(), d.calls.end()).join(", "),
                   pages ? QString("open, layout, close") : QString("open, seek 0 0, read 0, close"));
     }
+}
+
+// A read may start at a row other than the oldest (a revisit joining rows read before):
+// it delivers that row first and reads on to the newest; the read after starts at the
+// oldest row again.
+TEST_F(ReaderTest, ReadStartingAtAGivenRow)
+{
+    std::vector<int> table;
+    for (int i = 0; i < 10; ++i) table.push_back(i);
+    device.table = table;
+    reader.SetLoopInterval(0);
+    reader.StartNextReadAt({6, 0, 0});
+    readByRecord();
+    EXPECT_EQ(indexes, range(6, 4));
+    EXPECT_EQ(QStringList(device.calls.begin(), device.calls.begin() + 3).join(", "), QString("open, seek 0 6, read 0"));
+    indexes.clear();
+    readByRecord();
+    EXPECT_EQ(indexes, range(0, 10));
+
+    // Offsets are 16-bit signed: a far position is reached in steps from the current row.
+    TScriptedLogger far;
+    far.table = std::vector<int>(40005, 0);
+    TTXRXInfo d;
+    THART_PAS_LOG_Seek seek;
+    SeekLoggerTo(far, d, 40000, seek);
+    EXPECT_EQ(QStringList(far.calls.begin(), far.calls.end()).join(", "), QString("seek 0 32767, seek 2 7233"));
+    EXPECT_EQ(far.pointer, 40000);
+
+    // Page mode: from page and row on, to the page being written.
+    const struct
+    {
+        const char* what;
+        quint16 page;
+        quint8 sor;
+        bool wrapped;
+        quint16 pages;
+        TReadStart start;
+        QStringList pagesRead;
+        std::vector<quint16> delivered;
+    } cases[] = {
+        {"not wrapped", 3, 2, false, 2048, {0, 1, 4}, {"1", "2", "3"}, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19}},
+        {"on the page being written", 3, 5, false, 2048, {0, 3, 2}, {"3"}, {20, 21, 22}},
+        {"wrapped, round the end", 1, 3, true, 4, {0, 3, 5}, {"3", "0", "1"}, {23, 0, 1, 2, 3, 4, 5, 6, 7, 8}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        device.calls.clear();
+        indexes.clear();
+        positions.clear();
+        layout(c.page, c.sor, c.wrapped, c.pages);
+        reader.StartNextReadAt(c.start);
+        reader.AssyReadByPage();
+        EXPECT_EQ(pageCalls(), c.pagesRead);
+        EXPECT_EQ(indexes, c.delivered);
+        EXPECT_EQ(positions, range(0, int(c.delivered.size())));
+        EXPECT_EQ(reader.TotalRecordCount(), int(c.delivered.size()));
+        EXPECT_EQ(reader.ReadEnd(), TReadEnd::Completed);
+    }
+
+    // A start the logger does not hold ends the read, saying so.
+    SetUp();
+    device.calls.clear();
+    messages.clear();
+    layout(1, 3, false);
+    reader.StartNextReadAt({0, 2, 0});
+    reader.AssyReadByPage();
+    EXPECT_EQ(reader.ReadEnd(), TReadEnd::Aborted);
+    EXPECT_TRUE(pageCalls().isEmpty());
+    EXPECT_EQ(messages.filter("LOG_LAYOUT").size(), 1);
+    EXPECT_EQ(device.calls.back(), QString("close"));
 }
 
 TEST(ReaderIntegrity, IndexesRiseByOne)
