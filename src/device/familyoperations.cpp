@@ -167,6 +167,7 @@ TFrameError wrVossecFinalAssNum(TOstraDevice& dev, TTXRXInfo& d, THART_PAS_RdWrV
 void decodeRTC(const THART_RTC_RdWrRTC& raw, THART_PAS_RTC_RdWrRTC& r)
 {
     r.DateTime = dateOrFallback(word(raw.Century), raw.Month, raw.Day, raw.Hour, raw.Min);
+    r.Seconds = raw.Sec;
 }
 
 } // namespace

@@ -320,6 +320,7 @@ struct THART_PAS_DoFactoryReset
 struct THART_PAS_RTC_RdWrRTC
 {
     TDateTime DateTime = 0; // the clock, to the minute when read
+    quint8 Seconds = 0;     // the seconds the reply carried, which DateTime leaves out
 };
 
 } // namespace quentry

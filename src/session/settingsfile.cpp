@@ -71,6 +71,9 @@ TStoredSettings ReadSettingsFile(const QString& path)
     if (r.IrDAAdapter < iratype_RS232 || r.IrDAAdapter > iratype_TAMBO) r.IrDAAdapter = iratype_RS232;
     r.TimeOut = IntValue(s, "TimeOut", r.TimeOut);
     r.QuickReplies = IntValue(s, "QuickReplies", 0) != 0;
+    r.HistoryFile = s.value(QStringLiteral("HistoryFile")).toString().trimmed();
+    r.ClockWarnSeconds = IntValue(s, "ClockWarnSeconds", r.ClockWarnSeconds);
+    if (r.ClockWarnSeconds < 1) r.ClockWarnSeconds = 60;
     return r;
 }
 

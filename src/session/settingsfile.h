@@ -40,6 +40,8 @@ struct TStoredSettings
     int IrDAAdapter = 0;
     int TimeOut = 150;   // ms
     bool QuickReplies = false; // "QuickReplies=1": end a reply as soon as it is complete
+    QString HistoryFile;       // "HistoryFile": the site history elsewhere (relative: to this file's directory)
+    int ClockWarnSeconds = 60; // "ClockWarnSeconds": a clock off by more is warned about
 };
 
 // What the communication setup dialog shows after the start.

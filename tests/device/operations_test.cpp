@@ -343,6 +343,7 @@ TEST_F(DeviceOnFakeLine, ClockIsWrittenToTheSecondAndReadToTheMinute)
     EXPECT_EQ(onlyRequest().cmd, 166);
     EXPECT_EQ(onlyRequest().data, bytes({0x07, 0xDF, 6, 30, 23, 59, 58}));
     EXPECT_DOUBLE_EQ(rtc.DateTime, at(2015, 6, 30, 23, 59));
+    EXPECT_EQ(rtc.Seconds, 58); // carried beside, for a clock check to the second
 
     requests.clear();
     rtc.DateTime = std::numeric_limits<double>::quiet_NaN(); // names no moment

@@ -210,6 +210,22 @@ TEST_F(SettingsFixture, QuickRepliesAreOffUnlessTheKeySaysOneAndTheKeyGoesWhenOf
     EXPECT_FALSE(engine->QuickReplies());
 }
 
+TEST_F(SettingsFixture, TheSiteHistoryKeysAreReadAndKeptAtClose)
+{
+    EXPECT_EQ(ReadSettingsFile(location.ReadPath()).ClockWarnSeconds, 60);
+    WriteIni(location.fallbackDir, "[Main]\nOpenComAtStart=0\nHistoryFile=records/site.sqlite\nClockWarnSeconds=30\n");
+    TStoredSettings s = ReadSettingsFile(location.ReadPath());
+    EXPECT_EQ(s.HistoryFile, "records/site.sqlite");
+    EXPECT_EQ(s.ClockWarnSeconds, 30);
+    LoadSettings(*engine, location, false);
+    ASSERT_TRUE(SaveSettings(*engine, location, feedback));
+    s = ReadSettingsFile(location.ReadPath());
+    EXPECT_EQ(s.HistoryFile, "records/site.sqlite");
+    EXPECT_EQ(s.ClockWarnSeconds, 30);
+    WriteIni(location.fallbackDir, "[Main]\nClockWarnSeconds=-5\n");
+    EXPECT_EQ(ReadSettingsFile(location.ReadPath()).ClockWarnSeconds, 60);
+}
+
 TEST_F(SettingsFixture, ValuesOutOfRangeTakeTheirDefaults)
 {
     WriteIni(location.fallbackDir,
