@@ -1,6 +1,7 @@
 # quentry_add_test(<name> [GUI] SOURCES ... LIBS ...)
 # One test executable per area, registered with ctest. Qt-using tests get the
-# offscreen platform and a private runtime directory so they run headless; GUI
+# offscreen platform and a private runtime directory so they run headless, and a data
+# directory of their own, so no test reaches the user's site history; GUI
 # tests get a QApplication instead of a QCoreApplication.
 function(quentry_add_test name)
   cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -17,7 +18,7 @@ function(quentry_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data")
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()

@@ -1,9 +1,12 @@
 #include "clilink.h"
 
+#include "clihistory.h"
+#include "devicemodel.h"
 #include "settingsfile.h"
 #include "virtualtransmitter.h"
 
 #include <QFileInfo>
+#include <cstring>
 
 namespace quentry::cli {
 namespace {
@@ -59,8 +62,7 @@ bool TCliLink::open(QString& error)
         FFeedback.note(QStringLiteral("logger: ") + c + QStringLiteral(": ") + m);
     };
 
-    const QString settingsPath =
-        FOptions.settings.isEmpty() ? TSettingsLocation::Default().ReadPath() : FOptions.settings;
+    const QString settingsPath = SettingsFileOf(FOptions);
     if (!FOptions.settings.isEmpty() && !QFileInfo::exists(settingsPath)) {
         error = QStringLiteral("settings file %1 does not exist").arg(settingsPath);
         return false;
@@ -80,6 +82,12 @@ bool TCliLink::open(QString& error)
                                         : emulator::TEmuAdapter::None;
         FDemo = emulator::StartWithRows(c, FOptions.demoRows, FPortName, error);
         if (!FDemo) return false;
+        // FAST tells no identity: the demo knows its transmitter's.
+        QByteArray raw;
+        FDemo->inspect([&](const emulator::TTransmitterLogic& t) { raw = t.model().uniqueIdentifier(); });
+        THART_UniqueID id{};
+        std::memcpy(&id, raw.constData(), qMin<size_t>(sizeof id, size_t(raw.size())));
+        access.DeviceUniqueID = UniqueIDFromRaw(id);
     } else if (!FOptions.port.isEmpty()) {
         FPortName = FOptions.port;
     } else if (!stored.ComPortName.isEmpty()) {
@@ -97,6 +105,12 @@ bool TCliLink::open(QString& error)
         return false;
     }
     return true;
+}
+
+std::optional<TDeviceKey> TCliLink::deviceKey() const
+{
+    if (detection.IdentityRead || FDemo) return TDeviceKey::FromIdentity(access.DeviceUniqueID);
+    return std::nullopt;
 }
 
 QString TCliLink::identityText() const

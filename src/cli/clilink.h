@@ -4,6 +4,7 @@
 // virtual transmitter inside the process. Torn down in the reverse order.
 #include "clioptions.h"
 #include "detection.h"
+#include "historytypes.h"
 #include "deviceaccess.h"
 #include "loggerengine.h"
 #include "loggersettings.h"
@@ -34,6 +35,11 @@ public:
     QString adapterName() const;
     // "the device at polling address N (manufacturer .., device type .., device id ..)".
     QString identityText() const;
+    // The transmitter's key for the site history: known once HART detection identified it
+    // (or from the demo's own transmitter); FAST never tells it.
+    std::optional<TDeviceKey> deviceKey() const;
+    bool demo() const { return bool(FDemo); }
+    const TCommonOptions& options() const { return FOptions; }
 
     TCOMEngine engine;
     TOstraDevice device;

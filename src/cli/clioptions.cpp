@@ -19,9 +19,10 @@ const QList<TCommandInfo>& commands()
         {"ports", "ports", "List the serial ports present.", {}},
         {"detect", "detect",
          "Find the transmitter: identity, logger present, logger status, clock and logger configuration.", {}},
-        {"read", "read --out FILE.img [--ascii F] [--dbf F] [--csv F] [--give-up SECONDS]",
-         "Read the whole logger into an image file, and export it on request.",
-         {"out", "ascii", "dbf", "csv", "give-up"}},
+        {"read", "read [--new] [--out FILE.img] [--ascii F] [--dbf F] [--csv F] [--give-up SECONDS] [--device KEY]",
+         "Read the logger into the site history (everything, or with --new only what it lacks) and into the "
+         "files asked for.",
+         {"out", "ascii", "dbf", "csv", "give-up", "new", "device"}},
         {"clear", "clear [--yes]", "Clear the transmitter's logger (asks first unless --yes).", {"yes"}},
         {"rtc", "rtc get | rtc set YYYY-MM-DDTHH:MM | rtc sync",
          "Read the transmitter's clock, set it, or set it to this computer's clock.", {}},
@@ -34,6 +35,11 @@ const QList<TCommandInfo>& commands()
         {"info", "info FILE.img", "Summarise a log image: rows, time span, events and errors.", {}},
         {"decode", "decode hart HEX | decode fast HEX | decode row HEX [--page]",
          "Decode a reply frame or a 44-byte logger row copied from the communication log.", {"page"}},
+        {"history", "history list | history show KEY | history export KEY [--from ISO] [--to ISO] --out F.img | "
+                    "--ascii F | --dbf F | --csv F | history import FILE.img --device KEY",
+         "The site history: its transmitters, the visits and gaps of one, any period of its rows into a file, "
+         "an image file joined into it.",
+         {"out", "ascii", "dbf", "csv", "from", "to", "device"}},
         {"simulate", "simulate --out FILE.img [--rows N --start ISO --period MIN ...]",
          "Write a generated log image, as the simulator window makes it (see simulate --help).", {}},
     };
@@ -63,7 +69,11 @@ const char* const kCommonHelp =
     "  --demo                talk to a virtual transmitter started inside this process\n"
     "  --demo-rows N         rows in the virtual transmitter's logger (default 3000)\n"
     "  --log FILE            write the communication log to FILE as text\n"
-    "  --json                machine-readable output (detect, info, decode, rtc, config)\n"
+    "  --history FILE        the site history (default: HistoryFile= of the settings file, else\n"
+    "                        history.sqlite in $QUENTRY_SITE_DIR, else in ~/.local/share/Quentry);\n"
+    "                        with --demo a private one unless this names one\n"
+    "  --no-history          leave the site history alone\n"
+    "  --json                machine-readable output (detect, info, decode, rtc, config, history)\n"
     "  --help                this text\n";
 
 const char* const kExitHelp =
@@ -109,13 +119,36 @@ QString CommandHelp(const QString& command)
     if (!c) return GeneralHelp();
     QString s = QStringLiteral("Usage: quentry-cli %1\n\n%2\n\n").arg(QLatin1String(c->usage), QLatin1String(c->summary));
     if (command == "read" || command == "convert")
-        s += QStringLiteral("  --out FILE   the log image file (read only)\n"
+        s += QStringLiteral("  --out FILE   the log image file (not for convert)\n"
                             "  --ascii F    fixed-width text export\n"
                             "  --dbf F      dBASE table export\n"
                             "  --csv F      CSV with a header line, for spreadsheets\n\n");
     if (command == "read")
         s += QStringLiteral("  --give-up S  end the read after S seconds without a good reply from the transmitter\n"
-                            "               (default 60; 0: never); the rows read so far are written\n\n");
+                            "               (default 60; 0: never); the rows read so far are written\n"
+                            "  --new        read only the rows the site history lacks: start at the newest row it\n"
+                            "               holds, prove the logger still holds that row, read on from there\n"
+                            "               (a first visit reads everything)\n"
+                            "  --device KEY the transmitter's key, which FAST does not tell (HART: checked against\n"
+                            "               the identity detected)\n\n"
+                            "Every read joins the site history unless --no-history; the files hold the rows of\n"
+                            "this read. Without --out, --ascii, --dbf or --csv only the history keeps them.\n\n");
+    if (command == "history")
+        s += QStringLiteral(
+            "  list                   one line per transmitter: key, rows, first and last row, visits, gaps\n"
+            "                         (--json: an array of {device, rows, first, last, visits, gaps})\n"
+            "  show KEY               the visits and the gaps of a transmitter (--json: {visits, gaps})\n"
+            "  export KEY             its rows of a period into files; --out refuses more than 12 288 rows\n"
+            "    --from ISO, --to ISO   the period, both ends included, in the transmitter's time\n"
+            "                           (2026-03-01 or 2026-03-01T06:00; a date alone for --to means\n"
+            "                           the whole day); default: everything\n"
+            "    --out, --ascii, --dbf, --csv F   as for read\n"
+            "  import FILE.img --device KEY   join the rows of an image file into the record of KEY\n\n"
+            "KEY is the transmitter as detect shows it: manufacturer id, device type id and device id in\n"
+            "decimal, joined by '-', e.g. 96-81-74565.\n"
+            "A gap is a span of rows the record lacks, with its cause: 'missing' (the logger skipped those\n"
+            "indexes), 'unreadable' (rows the logger has never came back readable) or 'overwritten' (the\n"
+            "ring went round before anyone read them).\n\n");
     if (command == "clear") s += QStringLiteral("  --yes        do not ask\n\n");
     if (command == "decode") s += QStringLiteral("  --page       the row was read in a page (words low byte first)\n\n");
     s += QLatin1String(kCommonHelp);
@@ -158,6 +191,12 @@ TCommandLine ParseCommandLine(const QStringList& args)
         else if (name == "demo") c.common.demo = true;
         else if (name == "json") c.common.json = true;
         else if (name == "quick") c.common.quick = true;
+        else if (name == "no-history") c.common.noHistory = true;
+        else if (name == "history") take(c.common.history);
+        else if (name == "new") { c.newRows = true; used << name; }
+        else if (name == "device") { take(c.device); used << name; }
+        else if (name == "from") { take(c.from); used << name; }
+        else if (name == "to") { take(c.to); used << name; }
         else if (name == "yes") { c.yes = true; used << name; }
         else if (name == "page") { c.pageOrder = true; used << name; }
         else if (name == "port") take(c.common.port);

@@ -20,6 +20,8 @@ struct TCommonOptions
     QString logFile;
     bool json = false;
     bool quick = false;           // end each reply as soon as its frame is complete
+    QString history;              // the site history file; empty: the usual one
+    bool noHistory = false;
 };
 
 struct TCommandLine
@@ -32,6 +34,9 @@ struct TCommandLine
     bool yes = false;
     int giveUpSeconds = 60;       // read: end after this long without a reply (0: never)
     bool pageOrder = false;       // decode row: the bytes come from a page (low byte first)
+    bool newRows = false;         // read: only what the site history lacks
+    QString device;               // read, history: the transmitter's key (manufacturer-type-id)
+    QString from, to;             // history export: the period (ISO date and time)
     bool help = false;
     QString error;                // a usage error, for one line on stderr
 };

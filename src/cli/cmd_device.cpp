@@ -1,7 +1,9 @@
 // ports, detect, clear, rtc and config: the commands that talk to the transmitter
 // without reading its logger.
+#include "clihistory.h"
 #include "clilink.h"
 #include "commands.h"
+#include "historytexts.h"
 #include "loggercommands.h"
 #include "output.h"
 
@@ -111,6 +113,35 @@ void printDetected(TOutput& out, const TCliLink& link)
     else printConfigNotRead(out);
 }
 
+// The clock against this PC's, and what the site history knows of the transmitter (a
+// history that does not exist yet is not made by looking).
+void printSiteFacts(TOutput& out, TCliLink& link, const TCommonOptions& options, TTerminalFeedback& f)
+{
+    std::unique_ptr<THistoryStore> db;
+    TCliHistory history(options);
+    if (!options.noHistory) {
+        QString why;
+        db = history.open(false, why);
+        if (!why.isEmpty()) f.note(QStringLiteral("quentry-cli: ") + why);
+    }
+    const std::optional<TDeviceKey> key = link.deviceKey();
+    const TCliClock clock = CheckClockOf(link, db.get(), key);
+    const std::optional<TClockReading>& r = clock.reading;
+    out.field("Clock check", "clockOffset", r ? QJsonValue(r->offsetSeconds) : QJsonValue(),
+              r ? clock.line.mid(7) : QStringLiteral("not read"));
+    out.object().insert("clockResolution", r ? QJsonValue(r->resolutionSeconds) : QJsonValue());
+    out.object().insert("clockDrift", clock.drift ? QJsonValue(*clock.drift) : QJsonValue());
+    out.object().insert("clockWarning", clock.warning.isEmpty() ? QJsonValue() : QJsonValue(clock.warning));
+    if (!clock.warning.isEmpty()) out.line(clock.warning);
+    out.field("Device key", "device", key ? QJsonValue(key->text()) : QJsonValue(),
+              key ? QString() : QStringLiteral("not known (FAST does not tell it)"));
+    TTransmitterSummary s;
+    const bool known = db && key && db->Transmitter(*key, s);
+    const QString memo = key && !options.noHistory ? HistoryMemoLine(known ? &s : nullptr) : QString();
+    out.field("Site history", "history", memo.isEmpty() ? QJsonValue() : QJsonValue(memo.mid(14)),
+              memo.isEmpty() ? QStringLiteral("-") : memo.mid(14));
+}
+
 // Port, detection; the reason is printed when either fails.
 bool openAndDetect(TCliLink& link, TTerminalFeedback& f, int& status)
 {
@@ -159,6 +190,7 @@ int RunDetect(const TCommandLine& c, TTerminalFeedback& f)
         out.finish();
         return FailOrInterrupted(f, error);
     }
+    printSiteFacts(out, link, c.common, f);
     out.object().insert("error", QJsonValue::Null);
     out.finish();
     if (TTerminalFeedback::interrupted())

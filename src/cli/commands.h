@@ -16,6 +16,7 @@ int RunConfig(const TCommandLine& c, TTerminalFeedback& f);
 int RunConvert(const TCommandLine& c, TTerminalFeedback& f);
 int RunInfo(const TCommandLine& c, TTerminalFeedback& f);
 int RunDecode(const TCommandLine& c, TTerminalFeedback& f);
+int RunHistory(const TCommandLine& c, TTerminalFeedback& f);
 // simulate parses its own options (arguments after the command name).
 int RunSimulate(const QStringList& args, TTerminalFeedback& f);
 

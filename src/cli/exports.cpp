@@ -70,4 +70,31 @@ bool WriteTargets(const TExportTargets& t, const TLogStore& store, TTerminalFeed
     return true;
 }
 
+bool WriteTargets(const TExportTargets& t, int count, const TRowAt& rowAt, TTerminalFeedback& f, QString& error)
+{
+    TOperationContext context;
+    context.Feedback = &f;
+    const auto record = [&rowAt](int i) { return LogRecordFromRow(rowAt(i)); };
+    const struct
+    {
+        const char* what;
+        const QString& path;
+        std::function<TFileResult()> write;
+    } targets[] = {
+        {"ASCII", t.ascii, [&] { return ExportAscii(t.ascii, count, rowAt, context); }},
+        {"dBASE", t.dbf, [&] { return ExportDbase(t.dbf, count, record, context); }},
+        {"CSV", t.csv, [&] { return ExportCsv(t.csv, count, record, context); }},
+    };
+    for (const auto& target : targets) {
+        if (target.path.isEmpty()) continue;
+        const TFileResult r = target.write();
+        if (!r.ok) {
+            error = QStringLiteral("%1 not written: %2").arg(target.path, TTerminalFeedback::oneLine(r.error));
+            return false;
+        }
+        f.note(QStringLiteral("%1: %2 (%3 rows)").arg(QLatin1String(target.what), target.path).arg(r.records));
+    }
+    return true;
+}
+
 } // namespace quentry::cli

@@ -33,6 +33,7 @@ int main(int argc, char** argv)
         {"ports", RunPorts},     {"detect", RunDetect}, {"read", RunRead},
         {"clear", RunClear},     {"rtc", RunRtc},       {"config", RunConfig},
         {"convert", RunConvert}, {"info", RunInfo},     {"decode", RunDecode},
+        {"history", RunHistory},
     };
     for (const auto& r : runs)
         if (r.first == c.command) return r.second(c, feedback);

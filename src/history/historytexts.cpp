@@ -15,8 +15,10 @@ QString secondsText(double s) { return QString::number(std::fabs(s), 'f', 1); }
 QString offsetText(const TClockReading& r)
 {
     const QString side = r.offsetSeconds >= 0 ? QStringLiteral("ahead of") : QStringLiteral("behind");
-    if (r.resolutionSeconds > 1)
+    if (r.resolutionSeconds > 1) {
+        if (std::fabs(r.offsetSeconds) <= r.resolutionSeconds / 2.0) return QStringLiteral("within a minute of this PC");
         return QStringLiteral("about %1 s %2 this PC").arg(std::lround(std::fabs(r.offsetSeconds))).arg(side);
+    }
     return QStringLiteral("%1 s %2 this PC").arg(secondsText(r.offsetSeconds), side);
 }
 

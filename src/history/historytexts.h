@@ -16,7 +16,8 @@ QString GroupedNumber(qint64 n);
 QString HistoryMemoLine(const TTransmitterSummary* summary);
 
 // "Clock: 92.0 s ahead of this PC (drift +1.3 s/day)"; a clock read to the minute:
-// "Clock: about 90 s ahead of this PC (read to the minute)".
+// "Clock: about 90 s ahead of this PC (read to the minute)", or "Clock: within a minute of
+// this PC (read to the minute)".
 QString ClockLine(const TClockReading& reading, std::optional<double> driftSecondsPerDay);
 // True when the clock is off by more than boundSeconds, however its reading is rounded.
 bool ClockBeyond(const TClockReading& reading, int boundSeconds);

@@ -156,6 +156,13 @@ char SystemTimeSeparator()
 TFileResult ExportAscii(const QString& path, const TLogStore& store, const TOperationContext& context,
                         char timeSeparator)
 {
+    return ExportAscii(path, store.LogCount(), [&store](int i) -> const THART_PAS_LOG_Row& { return store.Row(i); },
+                       context, timeSeparator);
+}
+
+TFileResult ExportAscii(const QString& path, int count, const TRowAt& rowAt, const TOperationContext& context,
+                        char timeSeparator)
+{
     TFileResult result;
     TElapsedClock ownClock;
     TElapsedClock& clock = context.Clock ? *context.Clock : ownClock;
@@ -179,7 +186,6 @@ TFileResult ExportAscii(const QString& path, const TLogStore& store, const TOper
     }
 
     loop.Hide();
-    const int count = store.LogCount();
     o.maximum = count - 1;
     o.cancelButton = true;
     const QString prefix = QStringLiteral("Exporting to ") + name + QStringLiteral("\rPlease Wait!\r");
@@ -195,7 +201,7 @@ TFileResult ExportAscii(const QString& path, const TLogStore& store, const TOper
             result.canceled = true;
             break;
         }
-        line = Log_AddASC(store.Row(i), i, timeSeparator);
+        line = Log_AddASC(rowAt(i), i, timeSeparator);
         line.append("\r\n");
         if (file.write(line) != line.size()) {
             writeFailed = true;

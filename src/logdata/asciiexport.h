@@ -6,6 +6,7 @@
 #include "operation.h"
 
 #include <QByteArray>
+#include <functional>
 
 namespace quentry {
 
@@ -20,6 +21,11 @@ char SystemTimeSeparator();
 // Cancel ends the loop and leaves the lines written so far. A file that cannot be created
 // or written is reported and gives ok = false.
 TFileResult ExportAscii(const QString& path, const TLogStore& store, const TOperationContext& context,
+                        char timeSeparator = SystemTimeSeparator());
+// The same for `count` rows handed out in order by rowAt (i rising from 0 by one), so rows
+// read page by page from elsewhere need not all be in memory.
+using TRowAt = std::function<const THART_PAS_LOG_Row&(int i)>;
+TFileResult ExportAscii(const QString& path, int count, const TRowAt& rowAt, const TOperationContext& context,
                         char timeSeparator = SystemTimeSeparator());
 
 } // namespace quentry

@@ -78,6 +78,11 @@ QByteArray CsvLine(const TLogRecord& record)
 
 TFileResult ExportCsv(const QString& path, const TLogTableModel& table, const TOperationContext& context)
 {
+    return ExportCsv(path, table.RecordCount(), [&table](int i) { return table.Record(i); }, context);
+}
+
+TFileResult ExportCsv(const QString& path, int count, const TRecordAt& recordAt, const TOperationContext& context)
+{
     TFileResult result;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -85,18 +90,25 @@ TFileResult ExportCsv(const QString& path, const TLogTableModel& table, const TO
         context.Feedback->showError(result.error);
         return result;
     }
+    // Written a block at a time: a long period costs no more memory than a logger's worth.
+    constexpr qsizetype kBlock = 1 << 20;
     QByteArray text = CsvHeaderLine() + "\r\n";
-    for (int i = 0; i < table.RecordCount(); ++i) {
-        text.append(CsvLine(table.Record(i)));
+    bool written = true;
+    for (int i = 0; i < count && written; ++i) {
+        text.append(CsvLine(recordAt(i)));
         text.append("\r\n");
+        if (text.size() >= kBlock) {
+            written = file.write(text) == text.size();
+            text.clear();
+        }
     }
-    if (file.write(text) != text.size() || !file.commit()) {
+    if (!written || file.write(text) != text.size() || !file.commit()) {
         result.error = QStringLiteral("Error writing %1!\r%2").arg(FileNameOnly(path), file.errorString());
         context.Feedback->showError(result.error);
         return result;
     }
     result.ok = true;
-    result.records = table.RecordCount();
+    result.records = count;
     return result;
 }
 

@@ -6,6 +6,8 @@
 #include "logtablemodel.h"
 #include "operation.h"
 
+#include <functional>
+
 namespace quentry {
 
 QByteArray CsvHeaderLine();
@@ -14,5 +16,8 @@ QByteArray CsvLine(const TLogRecord& record);
 // Writes every record of the table to path (replaced if it exists). A file that cannot
 // be created or written is reported and gives ok = false.
 TFileResult ExportCsv(const QString& path, const TLogTableModel& table, const TOperationContext& context);
+// The same for `count` records handed out in order by recordAt (i rising from 0 by one).
+using TRecordAt = std::function<TLogRecord(int i)>;
+TFileResult ExportCsv(const QString& path, int count, const TRecordAt& recordAt, const TOperationContext& context);
 
 } // namespace quentry

@@ -58,8 +58,13 @@ bool AppendExportRecord(dbf::TDbfTable& table, const TLogRecord& record)
 
 TFileResult ExportDbase(const QString& path, const TLogTableModel& table, const TOperationContext& context)
 {
+    return ExportDbase(path, table.RecordCount(), [&table](int i) { return table.Record(i); }, context);
+}
+
+TFileResult ExportDbase(const QString& path, int count, const std::function<TLogRecord(int i)>& recordAt,
+                        const TOperationContext& context)
+{
     TFileResult result;
-    const int count = table.RecordCount();
     if (count == 0) {
         result.error = QStringLiteral("no records to export");
         return result;
@@ -110,7 +115,7 @@ TFileResult ExportDbase(const QString& path, const TLogTableModel& table, const 
             result.canceled = true;
             break;
         }
-        AppendExportRecord(dbfTable, table.Record(i));
+        AppendExportRecord(dbfTable, recordAt(i));
         loop.SetElapsedText(prefix, PercentOf(position, o.maximum));
         loop.AfterRow(i);
     }

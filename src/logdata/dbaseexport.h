@@ -8,6 +8,8 @@
 #include "logtablemodel.h"
 #include "operation.h"
 
+#include <functional>
+
 namespace quentry {
 
 // "CREATE TABLE Export.dbf ( recdatetim DATETIME, HOUR INTEGER, MIN INTEGER, recindex
@@ -22,5 +24,8 @@ bool AppendExportRecord(dbf::TDbfTable& table, const TLogRecord& record);
 // deleted first). A CREATE TABLE that fails, a table that cannot be opened or written is
 // reported and gives ok = false. Cancel keeps the records written so far.
 TFileResult ExportDbase(const QString& path, const TLogTableModel& table, const TOperationContext& context);
+// The same for `count` records handed out in order by recordAt (i rising from 0 by one).
+TFileResult ExportDbase(const QString& path, int count, const std::function<TLogRecord(int i)>& recordAt,
+                        const TOperationContext& context);
 
 } // namespace quentry

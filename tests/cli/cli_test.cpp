@@ -64,11 +64,12 @@ protected:
         return {"--port", port, "--protocol", c.protocol == TEmuProtocol::Fast ? "fast" : "hart", "--cycle", "20",
                 "--settings", settingsFile()};
     }
-    // An empty settings file: the defaults, whatever this machine's own settings say.
+    // A settings file of the defaults, whatever this machine's own settings say, with a site
+    // history of this test's own.
     QString settingsFile()
     {
         QFile f(path("Quentry.ini"));
-        if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("[Main]\n");
+        if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("[Main]\nHistoryFile=history.sqlite\n");
         return f.fileName();
     }
 
@@ -82,7 +83,7 @@ TEST_F(CliTest, HelpAndUsageErrors)
 {
     const TRun help = run({"--help"});
     EXPECT_EQ(help.exit, 0);
-    EXPECT_TRUE(help.out.contains("read --out FILE.img"));
+    EXPECT_TRUE(help.out.contains("read [--new] [--out FILE.img]"));
     EXPECT_EQ(run({"read", "--help"}).exit, 0);
     const TRun ports = run({"ports", "--json"});
     EXPECT_EQ(ports.exit, 0);
@@ -90,7 +91,7 @@ TEST_F(CliTest, HelpAndUsageErrors)
     const struct { QStringList args; const char* message; } cases[] = {
         {{}, "no command given"},
         {{"frobnicate"}, "unknown command 'frobnicate'"},
-        {{"read"}, "read wants --out FILE.img"},
+        {{"read", "--no-history"}, "read --no-history wants --out FILE.img"},
         {{"detect", "--protocol", "modbus"}, "unknown protocol 'modbus'"},
         {{"detect", "--cycle", "x"}, "--cycle wants a number"},
         {{"info", "--yes", "a.img"}, "option --yes does not belong to 'info'"},

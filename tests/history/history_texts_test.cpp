@@ -24,7 +24,8 @@ TEST(HistoryTexts, Lines)
         {ClockLine({-4.24, 1, {}}, std::nullopt), "Clock: 4.2 s behind this PC"},
         {ClockLine({-0.04, 1, {}}, -0.21), "Clock: 0.0 s behind this PC (drift -0.2 s/day)"},
         {ClockLine({90.0, 60, {}}, std::nullopt), "Clock: about 90 s ahead of this PC (read to the minute)"},
-        {ClockLine({-30.0, 60, {}}, 0.5), "Clock: about 30 s behind this PC (read to the minute, drift +0.5 s/day)"},
+        {ClockLine({-31.0, 60, {}}, 0.5), "Clock: about 31 s behind this PC (read to the minute, drift +0.5 s/day)"},
+        {ClockLine({-12.0, 60, {}}, std::nullopt), "Clock: within a minute of this PC (read to the minute)"},
         {ClockWarningLine({92.0, 1, {}}, 60, "under Logger Settings > Sync"),
          "Warning: the transmitter's clock is 92.0 s ahead of this PC, more than 60 s: set it under Logger Settings > "
          "Sync."},
