@@ -13,15 +13,15 @@
 #include "ostradevice.h"
 #include "virtualtransmitter.h"
 #include "waiting.h"
+#include "wirecount.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>
-#include <cctype>
-#include <map>
 
 using namespace quentry;
 using namespace quentry::emulator;
+using quentry::bench::TWireCount;
 
 namespace {
 
@@ -29,40 +29,6 @@ namespace {
 constexpr quint32 kByteGapMs = 150;
 constexpr int kTurnaroundMs = 10;
 constexpr int kRecordReadBoundMs = 30 * 60 * 1000;
-
-int hexBytesIn(const QString& dump)
-{
-    auto hex = [&dump](qsizetype i) { return i >= 0 && i < dump.size() && isxdigit(dump[i].toLatin1()); };
-    int n = 0;
-    for (qsizetype i = 0; i + 1 < dump.size(); ++i)
-        if (hex(i) && hex(i + 1) && !hex(i - 1) && !hex(i + 2)) ++n;
-    return n;
-}
-
-// What went over the line, as the engine logged it.
-struct TWireCount
-{
-    int transactions = 0, retries = 0, failures = 0;
-    qint64 requestBytes = 0, replyBytes = 0;
-    std::map<int, int> commands;
-
-    void note(const QString& cls, const QString& text)
-    {
-        if (cls == QLatin1String("SEND")) {
-            ++transactions;
-            const int at = text.indexOf(QLatin1String("Command: "));
-            if (at >= 0) ++commands[text.mid(at + 9).section(QLatin1Char(' '), 0, 0).toInt()];
-        } else if (cls == QLatin1String("STX")) {
-            requestBytes += hexBytesIn(text);
-        } else if (cls == QLatin1String("ACK")) {
-            replyBytes += hexBytesIn(text);
-        } else if (cls == QLatin1String("RETRY")) {
-            ++retries;
-        } else if (cls == QLatin1String("ERR") || cls == QLatin1String("FERR") || cls == QLatin1String("ERROR")) {
-            ++failures;
-        }
-    }
-};
 
 struct TRig
 {

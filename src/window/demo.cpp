@@ -1,8 +1,10 @@
 #include "demo.h"
 
+#include "historylocation.h"
 #include "linktypes.h"
 #include "virtualtransmitter.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace quentry {
@@ -30,10 +32,11 @@ bool TDemoLink::Start(QString& error)
         return false;
     }
     ini.write(QStringLiteral("[Main]\nOpenComAtStart=1\nComPort=1\nComPortName=%1\nProtocol=%2\nAdapter=0\n"
-                             "TimeOut=%3\n")
+                             "TimeOut=%3\nHistoryFile=%4\n")
                   .arg(FPortName)
                   .arg(int(prt_HART))
                   .arg(kDemoCycleMs)
+                  .arg(QLatin1String(kHistoryFileName))
                   .toUtf8());
     return ini.flush();
 }
@@ -43,6 +46,11 @@ TSettingsLocation TDemoLink::Location() const
     TSettingsLocation l;
     l.fallbackDir = FDir ? FDir->path() : QString(); // no site directory: only this private file is used
     return l;
+}
+
+QString TDemoLink::HistoryPath() const
+{
+    return FDir ? QDir(FDir->path()).filePath(QLatin1String(kHistoryFileName)) : QString();
 }
 
 } // namespace quentry

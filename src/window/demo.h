@@ -1,7 +1,8 @@
 #pragma once
 // quentry --demo: a virtual transmitter on a pseudo-terminal inside this process, and a
-// private settings file in a temporary directory that points the window at it. The
-// user's own settings file is neither read nor written.
+// private settings file in a temporary directory that points the window at it and at a
+// site history of its own. The user's own settings file and history are neither read nor
+// written.
 #include "settingsfile.h"
 
 #include <QTemporaryDir>
@@ -28,6 +29,8 @@ public:
     // Starts the transmitter and writes the settings file; false with the reason in error.
     bool Start(QString& error);
     TSettingsLocation Location() const;
+    // The demo's own site history, named by its settings file: the user's is never touched.
+    QString HistoryPath() const;
     QString PortName() const { return FPortName; }
     emulator::TVirtualTransmitter* Transmitter() const { return FTransmitter.get(); }
 
