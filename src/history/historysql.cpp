@@ -121,22 +121,19 @@ const char* const kSelectGapsNear =
 const char* const kDeleteGap = "DELETE FROM gaps WHERE id = ?";
 const char* const kSelectRowsInSpan =
     "SELECT stamp, row_index FROM log_rows WHERE transmitter_id = ? AND stamp >= ? AND stamp <= ?";
+// What a transmitter's line of the list shows; the record's ends come from the index.
+#define QUENTRY_TRANSMITTER_SUMMARY                                                                                \
+    "SELECT t.manufacturer, t.device_type, t.device_id, t.row_count, "                                             \
+    "(SELECT MIN(r.stamp) FROM log_rows r WHERE r.transmitter_id = t.id), "                                        \
+    "(SELECT MAX(r.stamp) FROM log_rows r WHERE r.transmitter_id = t.id), "                                        \
+    "(SELECT COUNT(*) FROM visits v WHERE v.transmitter_id = t.id), "                                              \
+    "(SELECT MIN(v.started_ms) FROM visits v WHERE v.transmitter_id = t.id), "                                     \
+    "(SELECT COUNT(*) FROM gaps g WHERE g.transmitter_id = t.id), t.id FROM transmitters t "
 const char* const kSelectTransmitters =
-    "SELECT t.manufacturer, t.device_type, t.device_id, t.row_count, "
-    "(SELECT MIN(r.stamp) FROM log_rows r WHERE r.transmitter_id = t.id), "
-    "(SELECT MAX(r.stamp) FROM log_rows r WHERE r.transmitter_id = t.id), "
-    "(SELECT COUNT(*) FROM visits v WHERE v.transmitter_id = t.id), "
-    "(SELECT MIN(v.started_ms) FROM visits v WHERE v.transmitter_id = t.id), "
-    "(SELECT COUNT(*) FROM gaps g WHERE g.transmitter_id = t.id), t.id "
-    "FROM transmitters t ORDER BY t.manufacturer, t.device_type, t.device_id LIMIT ? OFFSET ?";
+    QUENTRY_TRANSMITTER_SUMMARY "ORDER BY t.manufacturer, t.device_type, t.device_id LIMIT ? OFFSET ?";
 const char* const kSelectTransmitter =
-    "SELECT t.manufacturer, t.device_type, t.device_id, t.row_count, "
-    "(SELECT MIN(r.stamp) FROM log_rows r WHERE r.transmitter_id = t.id), "
-    "(SELECT MAX(r.stamp) FROM log_rows r WHERE r.transmitter_id = t.id), "
-    "(SELECT COUNT(*) FROM visits v WHERE v.transmitter_id = t.id), "
-    "(SELECT MIN(v.started_ms) FROM visits v WHERE v.transmitter_id = t.id), "
-    "(SELECT COUNT(*) FROM gaps g WHERE g.transmitter_id = t.id), t.id "
-    "FROM transmitters t WHERE t.manufacturer = ? AND t.device_type = ? AND t.device_id = ?";
+    QUENTRY_TRANSMITTER_SUMMARY "WHERE t.manufacturer = ? AND t.device_type = ? AND t.device_id = ?";
+#undef QUENTRY_TRANSMITTER_SUMMARY
 const char* const kSelectVisits =
     "SELECT id, started_ms, protocol, adapter, kind, rows_added, rows_known, rows_missing, rows_conflicting, ended, "
     "program_version, clock_offset_s, clock_resolution_s, clock_pc_ms, drift_s_per_day, joined_index, note "
@@ -149,6 +146,7 @@ const char* const kSelectGaps =
 const char* const kSelectGapTotals =
     "SELECT cause, COUNT(*), SUM((to_index - from_index + 65536) % 65536 + 1) FROM gaps WHERE transmitter_id = ? "
     "GROUP BY cause";
+const char* const kSelectNewestStamp = "SELECT MAX(stamp) FROM log_rows WHERE transmitter_id = ?";
 const char* const kSelectNewestRow =
     "SELECT stamp, row_index, digest, image FROM log_rows WHERE transmitter_id = ? "
     "ORDER BY stamp DESC, row_index DESC, digest DESC LIMIT 1";

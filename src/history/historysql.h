@@ -61,6 +61,7 @@ extern const char* const kSelectTransmitter;
 extern const char* const kSelectVisits;
 extern const char* const kSelectGaps;
 extern const char* const kSelectGapTotals;
+extern const char* const kSelectNewestStamp;
 extern const char* const kSelectNewestRow;
 extern const char* const kSelectRow;
 extern const char* const kCountRowsOfPeriod;

@@ -314,15 +314,23 @@ bool TSqlHistoryStore::CommitBatch(const THistoryBatch& batch, TBatchResult& res
         qint64 tid = 0;
         if (!transmitterId(batch.device, true, tid)) return false;
 
-        // What the record holds already at the stamps of the batch.
+        // What the record holds already at the stamps of the batch; rows after its newest
+        // one (a read going on past it) need no looking up.
         std::set<std::tuple<qint64, int, qint64>> held;
         std::set<std::pair<qint64, int>> heldAt;
         std::vector<qint64> stamps;
         for (const THistoryRow& h : batch.rows) stamps.push_back(h.stamp);
         std::sort(stamps.begin(), stamps.end());
         stamps.erase(std::unique(stamps.begin(), stamps.end()), stamps.end());
-        for (size_t at = 0; at < stamps.size(); at += kStampsPerLookup) {
-            const int n = int(qMin<size_t>(kStampsPerLookup, stamps.size() - at));
+        QSqlQuery newest;
+        if (!prepare(newest, QLatin1String(kSelectNewestStamp))) return false;
+        newest.addBindValue(tid);
+        if (!run(newest, "reading the newest stamp")) return false;
+        const bool any = newest.next() && !newest.value(0).isNull();
+        const qint64 newestStamp = any ? newest.value(0).toLongLong() : std::numeric_limits<qint64>::min();
+        const size_t toLookUp = size_t(std::upper_bound(stamps.begin(), stamps.end(), newestStamp) - stamps.begin());
+        for (size_t at = 0; at < toLookUp; at += kStampsPerLookup) {
+            const int n = int(qMin<size_t>(kStampsPerLookup, toLookUp - at));
             QSqlQuery q;
             if (!prepare(q, SelectRowsAtStamps(n))) return false;
             q.addBindValue(tid);
@@ -349,10 +357,13 @@ bool TSqlHistoryStore::CommitBatch(const THistoryBatch& batch, TBatchResult& res
             heldAt.emplace(h.stamp, int(h.index));
             fresh.push_back(&h);
         }
+        QSqlQuery full, part; // a statement of kRowsPerInsert rows is prepared once for the batch
+        bool fullPrepared = false;
         for (size_t at = 0; at < fresh.size(); at += kRowsPerInsert) {
             const int n = int(qMin<size_t>(kRowsPerInsert, fresh.size() - at));
-            QSqlQuery q;
-            if (!prepare(q, InsertRows(n))) return false;
+            if (n == kRowsPerInsert && !fullPrepared && !(fullPrepared = prepare(full, InsertRows(n)))) return false;
+            if (n < kRowsPerInsert && !prepare(part, InsertRows(n))) return false;
+            QSqlQuery& q = n == kRowsPerInsert ? full : part;
             for (int i = 0; i < n; ++i) {
                 const THistoryRow& h = *fresh[at + size_t(i)];
                 q.addBindValue(tid);

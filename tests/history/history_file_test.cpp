@@ -36,19 +36,24 @@ void write(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// A history holding `rows` rows of one visit, closed again.
-void makeHistory(const QString& path, int rows)
+TVisitStart visitStart()
 {
-    QString error;
-    auto store = TSqlHistoryStore::OpenFile(path, error);
-    ASSERT_TRUE(store) << qPrintable(error);
     TVisitStart s;
     s.device = kDevice;
     s.started = QDateTime::currentDateTimeUtc();
     s.protocol = "fast";
     s.adapter = "none";
     s.programVersion = "test";
-    THistoryFeed feed(*store, s, THistoryFeed::TStartsAt::Oldest);
+    return s;
+}
+
+// A history holding `rows` rows of one visit, closed again.
+void makeHistory(const QString& path, int rows)
+{
+    QString error;
+    auto store = TSqlHistoryStore::OpenFile(path, error);
+    ASSERT_TRUE(store) << qPrintable(error);
+    THistoryFeed feed(*store, visitStart(), THistoryFeed::TStartsAt::Oldest);
     ASSERT_TRUE(feed.Begin());
     for (int i = 0; i < rows; ++i) feed.AddRow(HistoryRow(i, i * 5));
     ASSERT_TRUE(feed.Finish(TVisitEnd::Completed, std::nullopt, {}));
@@ -208,11 +213,7 @@ TEST(HistoryFile, ABatchThatFailsHalfWayLeavesNothingAndIsTakenLater)
     QString error;
     auto store = TSqlHistoryStore::OpenFile(path, error);
     ASSERT_TRUE(store) << qPrintable(error);
-    TVisitStart s;
-    s.device = kDevice;
-    s.started = QDateTime::currentDateTimeUtc();
-    s.programVersion = "test";
-    THistoryFeed feed(*store, s, THistoryFeed::TStartsAt::Oldest);
+    THistoryFeed feed(*store, visitStart(), THistoryFeed::TStartsAt::Oldest);
     ASSERT_TRUE(feed.Begin());
     feed.AddRow(HistoryRow(0, 0));
     feed.AddRow(HistoryRow(1, 5));

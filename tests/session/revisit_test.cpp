@@ -24,6 +24,39 @@ namespace {
 
 const qint64 kCleared = qint64(QDate(2001, 1, 1).daysTo(QDate(2020, 6, 1))) * 1440;
 
+// A virtual transmitter and the session's stack over the real engine, detected.
+struct TSessionRig
+{
+    TSessionRig(const TEmulatorConfig& c, TProtokoll protocol) : transmitter(c)
+    {
+        const QString port = transmitter.start();
+        EXPECT_FALSE(port.isEmpty());
+        engine.SetFeedback(&feedback);
+        device.SetComEngine(&engine);
+        reader.SetOstraDevice(&device);
+        reader.SetLoopInterval(0);
+        engine.SetProtokoll(protocol);
+        EXPECT_TRUE(engine.OpenComByName(port));
+        engine.SetTime_ByteGap(0);
+        found = detection.Detect(protocol) == TDetection::TOutcome::Found;
+    }
+    ~TSessionRig()
+    {
+        reader.SetOstraDevice(nullptr);
+        engine.CloseCom(true);
+    }
+
+    TVirtualTransmitter transmitter;
+    TCOMEngine engine;
+    TOstraDevice device;
+    TLOGGEREngine reader;
+    test::TRecordingFeedback feedback;
+    TDeviceAccess access{engine, device, feedback};
+    TLoggerSettings settings{access};
+    TDetection detection{access, settings, reader};
+    bool found = false;
+};
+
 // One transmitter visited again and again: each visit is a virtual transmitter with the
 // same start and seed and more rows written.
 class RevisitTest : public ::testing::TestWithParam<TProtokoll>
@@ -51,26 +84,10 @@ protected:
         c.startMinute = kCleared;
         c.seed = seed;
         c.defects = defects;
-        TVirtualTransmitter transmitter(c);
-        const QString port = transmitter.start();
-        EXPECT_FALSE(port.isEmpty());
-        TCOMEngine engine;
-        TOstraDevice device;
-        TLOGGEREngine reader;
-        test::TRecordingFeedback feedback;
-        TDeviceAccess access(engine, device, feedback);
-        TLoggerSettings settings(access);
-        TDetection detection(access, settings, reader);
-        engine.SetFeedback(&feedback);
-        device.SetComEngine(&engine);
-        reader.SetOstraDevice(&device);
-        reader.SetLoopInterval(0);
-        engine.SetProtokoll(GetParam());
-        EXPECT_TRUE(engine.OpenComByName(port));
-        engine.SetTime_ByteGap(0);
-        EXPECT_EQ(detection.Detect(GetParam()), TDetection::TOutcome::Found);
+        TSessionRig rig(c, GetParam());
+        EXPECT_TRUE(rig.found);
 
-        TRevisitRead read(access, reader);
+        TRevisitRead read(rig.access, rig.reader);
         TRevisitRead::TOptions o;
         o.kind = kind;
         o.history = history.get();
@@ -92,10 +109,8 @@ protected:
         EXPECT_TRUE(read.Start(o));
         EXPECT_TRUE(WaitUntil([&] { return !read.Active(); }, 60000));
         EXPECT_EQ(finished, 1);
-        pageReads = transmitter.stats().fastCount(106);
-        recordReads = transmitter.stats().hartCount(164, 0);
-        reader.SetOstraDevice(nullptr);
-        engine.CloseCom(true);
+        pageReads = rig.transmitter.stats().fastCount(106);
+        recordReads = rig.transmitter.stats().hartCount(164, 0);
         return read.Result();
     }
 
@@ -222,28 +237,14 @@ TEST(ClockCheck, AgainstTheTransmittersClock)
         c.turnaroundMs = 0;
         c.rows = 10;
         c.clockOffsetSeconds = 92;
-        TVirtualTransmitter transmitter(c);
-        const QString port = transmitter.start();
-        ASSERT_FALSE(port.isEmpty());
-        TCOMEngine engine;
-        TOstraDevice device;
-        TLOGGEREngine reader;
-        test::TRecordingFeedback feedback;
-        TDeviceAccess access(engine, device, feedback);
-        TLoggerSettings settings(access);
-        TDetection detection(access, settings, reader);
-        device.SetComEngine(&engine);
-        engine.SetProtokoll(protocol);
-        ASSERT_TRUE(engine.OpenComByName(port));
-        engine.SetTime_ByteGap(0);
-        ASSERT_EQ(detection.Detect(protocol), TDetection::TOutcome::Found);
-        const auto reading = ReadClockAgainstPc(access, settings.RtcValue);
+        TSessionRig rig(c, protocol);
+        ASSERT_TRUE(rig.found);
+        const auto reading = ReadClockAgainstPc(rig.access, rig.settings.RtcValue);
         ASSERT_TRUE(reading);
         EXPECT_EQ(reading->resolutionSeconds, protocol == prt_HART ? 1 : 60);
         EXPECT_NEAR(reading->offsetSeconds, 92.0, protocol == prt_HART ? 1.0 : 31.0);
         EXPECT_LT(qAbs(reading->pcTime.msecsTo(QDateTime::currentDateTimeUtc())), 5000);
         EXPECT_TRUE(ClockBeyond(*reading, 60) || protocol == prt_MODE3);
-        engine.CloseCom(true);
     }
 }
 
