@@ -60,14 +60,18 @@ bool prepareFile(const QString& path, QString& error)
             return false;
         }
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-            !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) return true;
+            error = QStringLiteral("cannot make the site history %1 private: %2").arg(path, f.errorString());
+            return false;
+        }
+        if (!QFileInfo::exists(path)) {
             error = QStringLiteral("cannot create the site history %1: %2").arg(path, f.errorString());
             return false;
         }
-        return true;
+        // Another program made it meanwhile: it is checked like any existing file.
     }
-    if (info.size() == 0) return true; // nothing in it to lose: it becomes a history
+    if (QFileInfo(path).size() == 0) return true; // nothing in it to lose: it becomes a history
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot read the site history %1: %2").arg(path, f.errorString());
@@ -86,7 +90,8 @@ bool prepareFile(const QString& path, QString& error)
     const bool pagesValid = readBE32At(head, 92) == readBE32At(head, 24) && pages > 0;
     // With a write-ahead log beside it the file may lag behind its header: the log holds the rest.
     const bool withLog = QFileInfo::exists(path + QStringLiteral("-wal"));
-    if (!powerOfTwo || info.size() % pageSize != 0 || (pagesValid && !withLog && info.size() < pages * pageSize)) {
+    const qint64 size = QFileInfo(path).size();
+    if (!powerOfTwo || size % pageSize != 0 || (pagesValid && !withLog && size < pages * pageSize)) {
         error = QStringLiteral("the site history %1 is damaged (its size does not match its header); it was left "
                                "as it is")
                     .arg(path);
