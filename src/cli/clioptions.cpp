@@ -64,7 +64,8 @@ const char* const kCommonHelp =
     "  --demo-rows N         rows in the virtual transmitter's logger (default 3000)\n"
     "  --log FILE            write the communication log to FILE as text\n"
     "  --json                machine-readable output (detect, info, decode, rtc, config)\n"
-    "  --help                this text\n";
+    "  --help                this text\n"
+    "  --version             the program's version\n";
 
 const char* const kExitHelp =
     "Exit status:\n"

@@ -3,6 +3,7 @@
 #include "clioptions.h"
 #include "commands.h"
 #include "numberformat.h"
+#include "quentryversion.h"
 #include "terminalfeedback.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     TTerminalFeedback feedback;
 
     const QStringList args = QCoreApplication::arguments();
+    if (args.mid(1).contains(QLatin1String("--version"))) return std::printf("quentry-cli %s\n", QUENTRY_VERSION) < 0;
     if (args.size() > 1 && args[1] == QLatin1String("simulate")) return RunSimulate(args.mid(2), feedback);
     const TCommandLine c = ParseCommandLine(args);
     if (c.help) {
