@@ -19,17 +19,10 @@ using namespace quentry;
 
 namespace {
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::WriteFileBytes;
 
-bool WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+QByteArray ReadAll(const QString& path) { return test::FileBytes(path); }
+bool WriteAll(const QString& path, const QByteArray& bytes) { return WriteFileBytes(path, bytes); }
 
 // Every entry of a folder, hidden ones too.
 QStringList Entries(const QString& folder)

@@ -18,18 +18,9 @@ using quentry::test::TRecordingFeedback;
 
 namespace {
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray ReadAll(const QString& path) { return test::FileBytes(path); }
 
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+void WriteAll(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(test::WriteFileBytes(path, bytes)); }
 
 QByteArray Le32(qint32 v)
 {
