@@ -33,7 +33,8 @@ bool SameFile(const QString& a, const QString& b)
     if (Resolved(a) == Resolved(b)) return true;
 #ifdef Q_OS_UNIX
     // Two names of one file (a hard link, a bind mount).
-    struct stat sa {}, sb {};
+    struct stat sa = {};
+    struct stat sb = {};
     if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 #endif

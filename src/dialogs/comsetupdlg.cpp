@@ -2,6 +2,7 @@
 
 #include "comengine.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,7 +10,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QAbstractItemView>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
