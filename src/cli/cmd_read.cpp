@@ -96,8 +96,9 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
     if (!c.arguments.isEmpty()) return UsageError(f, QStringLiteral("read takes no arguments"));
     TExportTargets targets{c.out, c.ascii, c.dbf, c.csv};
     // The communication log is written from the start: it must not land on a file either.
-    const QString clash = FindFileClash({{QStringLiteral("the settings file"), c.common.settings}},
-                                        NamedTargets(targets) << TNamedPath{QStringLiteral("--log"), c.common.logFile});
+    const QString clash =
+        FindFileClash({{QStringLiteral("the settings file"), c.common.settings}},
+                      NamedTargets(targets) << TNamedPath{QStringLiteral("--log"), c.common.logFile});
     if (!clash.isEmpty()) return Fail(f, clash + QStringLiteral("; nothing was read or written"));
     QString error;
     if (!CheckTargets(targets, error)) return Fail(f, error);

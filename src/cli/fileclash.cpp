@@ -23,7 +23,8 @@ QString Resolved(const QString& path)
     }
     const QFileInfo info(p);
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return QDir::cleanPath((folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName());
+    return QDir::cleanPath((folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') +
+                           info.fileName());
 }
 
 } // namespace
@@ -35,7 +36,8 @@ bool SameFile(const QString& a, const QString& b)
     // Two names of one file (a hard link, a bind mount).
     struct stat sa = {};
     struct stat sb = {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
+    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+        ::stat(QFile::encodeName(b).constData(), &sb) == 0)
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 #endif
     return false;
@@ -48,7 +50,8 @@ QString FindFileClash(const QList<TNamedPath>& inputs, const QList<TNamedPath>& 
         if (out.path.isEmpty()) continue;
         for (const TNamedPath& in : inputs)
             if (!in.path.isEmpty() && SameFile(out.path, in.path))
-                return QStringLiteral("%1 %2 would overwrite %3 %4").arg(out.role, out.path, in.role, in.path);
+                return QStringLiteral("%1 %2 would overwrite %3 %4")
+                    .arg(out.role, out.path, in.role, in.path);
         for (int j = 0; j < i; ++j)
             if (!outputs[j].path.isEmpty() && SameFile(out.path, outputs[j].path))
                 return QStringLiteral("%1 %2 and %3 %4 name the same file")

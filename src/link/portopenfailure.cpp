@@ -11,7 +11,8 @@ QString PortOpenFailureText(const QString& port, TPortOpenFailure reason, const 
     case TPortOpenFailure::NotPresent:
         portsFound.sort(Qt::CaseSensitive);
         if (portsFound.isEmpty()) return QStringLiteral("%1 is not present; no serial ports found").arg(port);
-        return QStringLiteral("%1 is not present; ports found: %2").arg(port, portsFound.join(QStringLiteral(", ")));
+        return QStringLiteral("%1 is not present; ports found: %2")
+            .arg(port, portsFound.join(QStringLiteral(", ")));
     case TPortOpenFailure::Permission:
         return QStringLiteral("%1 may not be opened by this user: add yourself to the dialout group "
                               "(sudo adduser $USER dialout) and log in again")

@@ -176,8 +176,9 @@ TFileResult ExportAscii(const QString& path, const TLogStore& store, const TOper
     if (replacement.Begin()) file.setFileName(replacement.WorkPath());
     if (replacement.WorkPath().isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         loop.Hide();
-        result.error = QStringLiteral("Error creating %1!\r%2")
-                           .arg(name, replacement.WorkPath().isEmpty() ? replacement.ErrorString() : file.errorString());
+        result.error =
+            QStringLiteral("Error creating %1!\r%2")
+                .arg(name, replacement.WorkPath().isEmpty() ? replacement.ErrorString() : file.errorString());
         context.Feedback->showError(result.error);
         return result;
     }

@@ -3,7 +3,6 @@
 #include "dbf/dbfconnection.h"
 #include "filereplacement.h"
 
-
 namespace quentry {
 namespace {
 

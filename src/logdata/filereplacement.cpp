@@ -30,7 +30,8 @@ TActiveSlot gActive[4];
 int Register(const QString& file, const QString& dir)
 {
     const QByteArray f = QFile::encodeName(file), d = QFile::encodeName(dir);
-    if (f.size() >= qsizetype(sizeof gActive[0].file) || d.size() >= qsizetype(sizeof gActive[0].dir)) return -1;
+    if (f.size() >= qsizetype(sizeof gActive[0].file) || d.size() >= qsizetype(sizeof gActive[0].dir))
+        return -1;
     for (int i = 0; i < int(std::size(gActive)); ++i) {
         TActiveSlot& s = gActive[i];
         if (s.used) continue;
@@ -76,7 +77,10 @@ bool SyncPath(const QString& path, int flags)
 
 TFileReplacement::TFileReplacement(const QString& path) : FTarget(FollowLinks(path)) {}
 
-TFileReplacement::~TFileReplacement() { discard(); }
+TFileReplacement::~TFileReplacement()
+{
+    discard();
+}
 
 bool TFileReplacement::Begin()
 {
@@ -97,7 +101,8 @@ bool TFileReplacement::Begin()
         FError = QStringLiteral("the folder %1 does not exist").arg(folder);
         return false;
     }
-    QTemporaryDir work(QDir(folder).filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".writing-XXXXXX")));
+    QTemporaryDir work(
+        QDir(folder).filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".writing-XXXXXX")));
     if (!work.isValid()) {
         FError = QStringLiteral("cannot write in %1: %2").arg(folder, work.errorString());
         return false;
@@ -133,7 +138,8 @@ bool TFileReplacement::Commit()
     std::filesystem::rename(std::filesystem::path(FWorkPath.toStdU16String()),
                             std::filesystem::path(FTarget.toStdU16String()), ec);
     if (ec) {
-        FError = QStringLiteral("%1 could not be put in place: %2").arg(FTarget, QString::fromLocal8Bit(ec.message()));
+        FError = QStringLiteral("%1 could not be put in place: %2")
+                     .arg(FTarget, QString::fromLocal8Bit(ec.message()));
         return false;
     }
 #ifdef Q_OS_UNIX

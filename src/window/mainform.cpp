@@ -649,10 +649,12 @@ void TMainForm::reportPortState(bool box)
         return;
     }
     // No reason when no open was tried ("OpenComAtStart=0"): then only what to do.
-    FPortProblem = FCOMEngine->ComPort().OpenFailure() == TPortOpenFailure::None ? QString()
-                                                                                 : PortOpenFailureText(*FCOMEngine);
+    FPortProblem = FCOMEngine->ComPort().OpenFailure() == TPortOpenFailure::None
+                       ? QString()
+                       : PortOpenFailureText(*FCOMEngine);
     if (!FPortProblem.isEmpty()) FDetectionPage->AddMemoLine(FPortProblem);
-    FDetectionPage->AddMemoLine(QStringLiteral("No serial port is open: choose one under Setup > Communication."));
+    FDetectionPage->AddMemoLine(
+        QStringLiteral("No serial port is open: choose one under Setup > Communication."));
     if (box && !FPortProblem.isEmpty()) FMessages.error(FPortProblem);
 }
 

@@ -5,9 +5,9 @@
 #include "demo.h"
 #include "imagefile.h"
 #include "logform.h"
-#include "portopenfailure.h"
 #include "mainform.h"
 #include "messageservice.h"
+#include "portopenfailure.h"
 #include "quentrywindows.h"
 #include "screenshotwriter.h"
 #include "waiting.h"
@@ -18,10 +18,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QPushButton>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <cstdio>
 
 using namespace quentry;
@@ -81,8 +81,10 @@ int main(int argc, char** argv)
     Save(main, QStringLiteral("logger-control-sheet-done"));
     // The rows again later, at a desk without the transmitter.
     QTemporaryDir office;
-    const QString archived = QDir(office.path()).filePath(
-        QStringLiteral("%1_%2.img").arg(main.DeviceUniqueID().DeviceID).arg(QDate::currentDate().toString(Qt::ISODate)));
+    const QString archived = QDir(office.path())
+                                 .filePath(QStringLiteral("%1_%2.img")
+                                               .arg(main.DeviceUniqueID().DeviceID)
+                                               .arg(QDate::currentDate().toString(Qt::ISODate)));
     if (!SaveImage(archived, main.LogStore(), {}).ok) gShots.fail();
 
     TComSetupDlgForm& setup = *w.ComSetupDlgForm;

@@ -254,7 +254,9 @@ void TLoggerControlSheet::ReadFinished()
     if (reader.TotalRecordCount() > 0) SetExportGroupEnabled(true);
     // The files of these rows are named after the transmitter they came from and the day.
     if (FParts.store.LogCount() > 0)
-        FStem = QStringLiteral("%1_%2").arg(FParts.access.DeviceUniqueID.DeviceID).arg(QDate::currentDate().toString(Qt::ISODate));
+        FStem = QStringLiteral("%1_%2")
+                    .arg(FParts.access.DeviceUniqueID.DeviceID)
+                    .arg(QDate::currentDate().toString(Qt::ISODate));
 }
 
 // ---- clearing --------------------------------------------------------------------------
@@ -530,7 +532,8 @@ void TLoggerControlSheet::ButtonSimulateClick()
     setActivity(TActivity::Simulating);
     FHooks.simulate();
     FParts.table.SetStale();
-    if (FParts.store.LogCount() > 0) FStem = QStringLiteral("Simulated_") + QDate::currentDate().toString(Qt::ISODate);
+    if (FParts.store.LogCount() > 0)
+        FStem = QStringLiteral("Simulated_") + QDate::currentDate().toString(Qt::ISODate);
     setActivity(TActivity::Idle);
     // Generated rows are saved, exported and charted like read ones.
     if (FParts.store.LogCount() > 0) SetExportGroupEnabled(true);
