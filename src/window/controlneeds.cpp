@@ -56,12 +56,9 @@ void TControlGates::Wrap(QWidget& root)
         }
         delete place;
         gate->setSizePolicy(control->sizePolicy());
-        // Moving into the gate would put the control last in the tab order; it keeps its place.
-        QWidget* before = control->previousInFocusChain();
         auto* layout = new QHBoxLayout(gate);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(control);
-        if (before && before != control) QWidget::setTabOrder(before, control);
         FGates.push_back({gate, needs});
     }
 }

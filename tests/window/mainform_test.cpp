@@ -227,6 +227,20 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileClosedAndClosesThroughEveryStep)
     EXPECT_EQ(memo[1], "No serial port is open: choose one under Setup > Communication.");
     EXPECT_EQ(control<QLabel>("StatusPanel1")->toolTip(), memo[0]) << "the status bar says why too";
     EXPECT_TRUE(messages().shownMessages().isEmpty()) << "no box at start-up";
+    // Tab goes through the controls as they are laid out, gates or not.
+    const auto tabOrder = [this](const char* from, int count) {
+        QStringList order;
+        QWidget* w = control<QWidget>(from);
+        while (w && order.size() < count) {
+            if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+            w = w->nextInFocusChain();
+        }
+        return order;
+    };
+    EXPECT_EQ(tabOrder("ButtonRefresh", 3), QStringList({"ButtonRefresh", "ButtonLImage", "MemoInfo"}));
+    EXPECT_EQ(tabOrder("ButtonStart", 7), QStringList({"ButtonStart", "Buttonstop", "ButtonClear", "ButtonSImage",
+                                                       "ButtonASC", "ButtonDBase", "ButtonTrend"}));
+    EXPECT_EQ(tabOrder("Button2", 4), QStringList({"Button2", "Button1", "Button3", "ComboBoxMode"}));
     EXPECT_EQ(header(), "Device Detection");
     EXPECT_FALSE(control<QPushButton>("ButtonBack")->isEnabled());
     EXPECT_FALSE(control<QPushButton>("ButtonNext")->isEnabled());
