@@ -1,5 +1,6 @@
 #include "clilink.h"
 
+#include "portopenfailure.h"
 #include "settingsfile.h"
 #include "virtualtransmitter.h"
 
@@ -93,7 +94,7 @@ bool TCliLink::open(QString& error)
     engine.SetTime_ByteGap(quint32(cycle));
     engine.SetQuickReplies(FOptions.quick || stored.QuickReplies);
     if (!engine.OpenComByName(FPortName)) {
-        error = QStringLiteral("cannot open port %1: %2").arg(FPortName, engine.ComPort().ErrorString());
+        error = PortOpenFailureText(engine);
         return false;
     }
     return true;

@@ -36,6 +36,9 @@ int RunConvert(const TCommandLine& c, TTerminalFeedback& f)
     if (c.arguments.size() != 1) return UsageError(f, QStringLiteral("convert wants one image file"));
     const TExportTargets targets{QString(), c.ascii, c.dbf, c.csv};
     if (!targets.any()) return UsageError(f, QStringLiteral("convert wants --ascii, --dbf or --csv"));
+    const QString clash =
+        FindFileClash({{QStringLiteral("the input image"), c.arguments[0]}}, NamedTargets(targets));
+    if (!clash.isEmpty()) return Fail(f, clash + QStringLiteral("; nothing was written"));
     QString error;
     if (!CheckTargets(targets, error)) return Fail(f, error);
     TLogStore store(&f);

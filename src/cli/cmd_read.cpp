@@ -94,7 +94,12 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
 {
     if (c.out.isEmpty()) return UsageError(f, QStringLiteral("read wants --out FILE.img"));
     if (!c.arguments.isEmpty()) return UsageError(f, QStringLiteral("read takes no arguments"));
-    const TExportTargets targets{c.out, c.ascii, c.dbf, c.csv};
+    TExportTargets targets{c.out, c.ascii, c.dbf, c.csv};
+    // The communication log is written from the start: it must not land on a file either.
+    const QString clash =
+        FindFileClash({{QStringLiteral("the settings file"), c.common.settings}},
+                      NamedTargets(targets) << TNamedPath{QStringLiteral("--log"), c.common.logFile});
+    if (!clash.isEmpty()) return Fail(f, clash + QStringLiteral("; nothing was read or written"));
     QString error;
     if (!CheckTargets(targets, error)) return Fail(f, error);
 
@@ -166,6 +171,8 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
         return status;
     }
     if (!ending.isEmpty()) f.note(QStringLiteral("quentry-cli: %1; writing the %2 row(s) read so far").arg(ending).arg(rows));
+    // A read that did not end complete never takes the place of a file already there.
+    if (!completed) targets = SparingExistingFiles(targets, QDateTime::currentDateTime(), f);
     // The interrupt that stopped the read does not cancel the saving of what was read; a
     // second one ends the program at once and says the files are incomplete.
     TTerminalFeedback::setWritingFiles(true);

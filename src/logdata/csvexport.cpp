@@ -1,7 +1,8 @@
 #include "csvexport.h"
 
+#include "filereplacement.h"
+
 #include <QDateTime>
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 
@@ -79,19 +80,14 @@ QByteArray CsvLine(const TLogRecord& record)
 TFileResult ExportCsv(const QString& path, const TLogTableModel& table, const TOperationContext& context)
 {
     TFileResult result;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("Error creating %1!\r%2").arg(FileNameOnly(path), file.errorString());
-        context.Feedback->showError(result.error);
-        return result;
-    }
     QByteArray text = CsvHeaderLine() + "\r\n";
     for (int i = 0; i < table.RecordCount(); ++i) {
         text.append(CsvLine(table.Record(i)));
         text.append("\r\n");
     }
-    if (file.write(text) != text.size() || !file.commit()) {
-        result.error = QStringLiteral("Error writing %1!\r%2").arg(FileNameOnly(path), file.errorString());
+    QString why;
+    if (!WriteFileWhole(path, text, &why)) {
+        result.error = QStringLiteral("Error writing %1!\r%2").arg(FileNameOnly(path), why);
         context.Feedback->showError(result.error);
         return result;
     }

@@ -19,9 +19,10 @@ constexpr int kImageMaxRowCount = kLogArrayRows;
 // An empty store writes nothing.
 TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperationContext& context);
 
-// Replaces the store's rows with the file's. A short header or a count beyond the store's
-// 12 289 rows loads nothing; a record whose checksum does not match, or that the file cuts short,
-// shows "Crc Error!\rAborted!" and leaves the store empty. ok: at least one row loaded.
+// Replaces the store's rows with the file's. A folder, a device file, an empty file, a short
+// header or a count beyond the store's 12 289 rows loads nothing; a file too short for its
+// count, or a record whose checksum does not match, shows "Crc Error!\rAborted!" and leaves
+// the store empty. error names what is wrong (rows counted from 1). ok: a row was loaded.
 TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationContext& context);
 
 // "Image File: <path> Loaded." / "Image File: <path> Canceled."

@@ -13,6 +13,9 @@
 #include "simuform.h"
 #include "quentrywindows.h"
 #include "adapters.h"
+#include "fakeserialport.h"
+#include "imagefile.h"
+#include "logsimulator.h"
 #include "trendform.h"
 #include "virtualtransmitter.h"
 #include "waiting.h"
@@ -25,6 +28,7 @@
 #include <QMimeData>
 #include <QTableView>
 #include <QTimer>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QStatusBar>
 #include <QComboBox>
@@ -36,6 +40,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -138,6 +143,29 @@ protected:
         QObject::disconnect(c);
     }
 
+    // Setup > Communication, OK with this port typed in.
+    void answerSetup(const QString& port)
+    {
+        messages().queueDialogAnswer([port](QDialog& d) {
+            d.findChild<QComboBox*>("ComboBoxPort")->setEditText(port);
+            static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
+            return d.result();
+        });
+    }
+
+    // A log image of generated rows, as the simulator writes one.
+    QString generatedImage(const QString& name, int rows)
+    {
+        TSimulationInputs in;
+        in.TotalIndex = rows;
+        in.StartDate = QDate(2015, 3, 1);
+        TLogStore store;
+        store.SetLogCount(TLogSimulator(in).Generate(store.LogRows()));
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(SaveImage(path, store, {}).ok);
+        return path;
+    }
+
     QString saveImage(const QString& name)
     {
         const QString path = dir.filePath(name);
@@ -188,7 +216,31 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileClosedAndClosesThroughEveryStep)
     EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC");
     EXPECT_EQ(main().centralWidget()->size() + QSize(0, main().statusBar()->height()), QSize(392, 304));
     EXPECT_EQ(main().StatusPanelText(0), "Closed");
-    EXPECT_FALSE(control<QWidget>("PageControl1")->isEnabled()) << "no page is usable while the port is closed";
+    // What needs the transmitter waits for a port; saved data does not, and the memo says
+    // what to do next.
+    EXPECT_TRUE(control<QWidget>("PageControl1")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ButtonRefresh")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("ButtonLImage")->isEnabled());
+    const QStringList memo = main().DetectionPage().MemoLines();
+    ASSERT_EQ(memo.size(), 2);
+    EXPECT_TRUE(memo[0].startsWith("COM1 is not present; ")) << qPrintable(memo[0]);
+    EXPECT_EQ(memo[1], "No serial port is open: choose one under Setup > Communication.");
+    EXPECT_EQ(control<QLabel>("StatusPanel1")->toolTip(), memo[0]) << "the status bar says why too";
+    EXPECT_TRUE(messages().shownMessages().isEmpty()) << "no box at start-up";
+    // Tab goes through the controls as they are laid out, gates or not.
+    const auto tabOrder = [this](const char* from, int count) {
+        QStringList order;
+        QWidget* w = control<QWidget>(from);
+        while (w && order.size() < count) {
+            if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+            w = w->nextInFocusChain();
+        }
+        return order;
+    };
+    EXPECT_EQ(tabOrder("ButtonRefresh", 3), QStringList({"ButtonRefresh", "ButtonLImage", "MemoInfo"}));
+    EXPECT_EQ(tabOrder("ButtonStart", 7), QStringList({"ButtonStart", "Buttonstop", "ButtonClear", "ButtonSImage",
+                                                       "ButtonASC", "ButtonDBase", "ButtonTrend"}));
+    EXPECT_EQ(tabOrder("Button2", 4), QStringList({"Button2", "Button1", "Button3", "ComboBoxMode"}));
     EXPECT_EQ(header(), "Device Detection");
     EXPECT_FALSE(control<QPushButton>("ButtonBack")->isEnabled());
     EXPECT_FALSE(control<QPushButton>("ButtonNext")->isEnabled());
@@ -778,4 +830,156 @@ TEST_F(MainWindowTest, SetupCommunicationDoesNotHangOnAPortThatNeverReportsClose
     for (int i = 0; i < log.ErrorList().count(); ++i)
         logged |= log.ErrorList().entry(i).message.contains("opening the new one anyway");
     EXPECT_TRUE(logged);
+}
+
+// ---- a port that cannot be opened, and the desk without one ------------------------------------
+
+const QString kNoPortLine = QStringLiteral("No serial port is open: choose one under Setup > Communication.");
+
+TEST_F(MainWindowTest, SetupWithAMissingPortSaysWhyAndWhatToDo)
+{
+    startTransmitter();
+    open();
+    ASSERT_TRUE(main().COMEngine().Connected());
+    answerSetup("/dev/ttyQuentry9");
+    main().Communication1Click();
+    idle();
+    EXPECT_FALSE(main().COMEngine().Connected());
+    ASSERT_EQ(messages().shownMessages().size(), 1);
+    const QString why = messages().shownMessages()[0].text;
+    EXPECT_TRUE(QRegularExpression("^/dev/ttyQuentry9 is not present; (ports found: .+|no serial ports found)$")
+                    .match(why)
+                    .hasMatch())
+        << qPrintable(why);
+    EXPECT_EQ(main().DetectionPage().MemoLines(), QStringList({why, kNoPortLine}));
+    EXPECT_EQ(main().StatusPanelText(0), "Closed");
+    EXPECT_EQ(control<QLabel>("StatusPanel1")->toolTip(), why);
+    EXPECT_FALSE(control<QPushButton>("ButtonRefresh")->isEnabled());
+
+    // The right port again: the reason goes, Detect comes back.
+    answerSetup(transmitter->slavePath());
+    main().Communication1Click();
+    idle();
+    EXPECT_TRUE(main().COMEngine().Connected());
+    EXPECT_EQ(messages().shownMessages().size(), 1);
+    EXPECT_TRUE(main().DetectionPage().MemoLines().isEmpty());
+    EXPECT_TRUE(control<QLabel>("StatusPanel1")->toolTip().isEmpty());
+    EXPECT_TRUE(control<QPushButton>("ButtonRefresh")->isEnabled());
+}
+
+TEST_F(MainWindowTest, APortRefusedForPermissionNamesTheDialoutGroup)
+{
+    // Tests run as root, whom no device refuses: the refusal comes from the port layer.
+    writeSettings(QStringLiteral("ttyUSB0"));
+    auto port = std::make_unique<test::TFakeSerialPort>();
+    port->setFailOpen(true, TPortOpenFailure::Permission, "Permission denied");
+    TMessageService service;
+    service.setScripted(true);
+    TComSetupDlgForm setup;
+    TMainForm form(service, location(), {}, std::move(port));
+    form.AttachWindows(nullptr, &setup, nullptr);
+    form.show();
+    idle();
+    const QString hint = "ttyUSB0 may not be opened by this user: add yourself to the dialout group "
+                         "(sudo adduser $USER dialout) and log in again";
+    EXPECT_EQ(form.DetectionPage().MemoLines(), QStringList({hint, kNoPortLine})) << "at start-up: the memo";
+    EXPECT_TRUE(service.shownMessages().isEmpty()) << "and no box";
+    EXPECT_EQ(form.findChild<QLabel*>("StatusPanel1")->toolTip(), hint);
+
+    service.queueDialogAnswer([](QDialog& d) {
+        static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
+        return d.result();
+    });
+    form.Communication1Click();
+    ASSERT_EQ(service.shownMessages().size(), 1);
+    EXPECT_EQ(service.shownMessages()[0].text, hint);
+    EXPECT_EQ(form.DetectionPage().MemoLines(), QStringList({hint, kNoPortLine}));
+}
+
+TEST_F(MainWindowTest, AtTheOfficeSavedImagesAreUsableWithoutAPort)
+{
+    const QString image = generatedImage("archive.img", 120);
+    open();
+    ASSERT_FALSE(main().COMEngine().Connected());
+    const QString start = QFileInfo(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).isDir()
+                              ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                              : QDir::homePath();
+
+    // Load Image, with the dialog starting in the documents folder, not the program's.
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    idle();
+    EXPECT_EQ(messages().shownFileDialogs().last().directory, start);
+    EXPECT_NE(messages().shownFileDialogs().last().directory, QCoreApplication::applicationDirPath());
+    ASSERT_EQ(main().LogStore().LogCount(), 120);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    for (const char* name : {"ButtonSImage", "ButtonASC", "ButtonDBase", "ButtonTrend"})
+        EXPECT_TRUE(control<QPushButton>(name)->isEnabled()) << name;
+    for (const char* name : {"ButtonStart", "ButtonClear", "Buttonstop", "ButtonRefresh"})
+        EXPECT_FALSE(control<QPushButton>(name)->isEnabled()) << name;
+
+    // Show Trend on the file's rows.
+    int trendRows = -1;
+    messages().queueDialogAnswer([&](QDialog& d) {
+        auto* trend = qobject_cast<TTrendForm*>(&d);
+        if (!trend) return int(QDialog::Rejected);
+        trend->show(); // what a modal run does first
+        trendRows = trend->Proxy() ? trend->Proxy()->rowCount() : -1;
+        trend->hide();
+        return int(QDialog::Accepted);
+    });
+    control<QPushButton>("ButtonTrend")->click();
+    EXPECT_EQ(trendRows, 120);
+
+    // Both exports, each proposing the loaded file's own name in the folder last used.
+    messages().queueFileName(dir.filePath("archive.txt"));
+    control<QPushButton>("ButtonASC")->click();
+    EXPECT_EQ(messages().shownFileDialogs().last().fileName, dir.filePath("archive.txt"));
+    EXPECT_EQ(messages().shownFileDialogs().last().directory, dir.path());
+    messages().queueFileName(dir.filePath("archive.dbf"));
+    control<QPushButton>("ButtonDBase")->click();
+    EXPECT_EQ(messages().shownFileDialogs().last().fileName, dir.filePath("archive.dbf"));
+    EXPECT_EQ(QFile(dir.filePath("archive.txt")).size() > 0 && QFile(dir.filePath("archive.dbf")).size() > 0, true);
+    messages().queueFileName(QString()); // Cancel
+    control<QPushButton>("ButtonSImage")->click();
+    EXPECT_EQ(messages().shownFileDialogs().last().fileName, dir.filePath("archive.img"));
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+    EXPECT_FALSE(main().COMEngine().Connected());
+}
+
+TEST_F(MainWindowTest, ALoadAfterAFailedDetectionReachesTheControlSheet)
+{
+    test::TPtyPair silent; // a port nobody answers on
+    ASSERT_TRUE(silent.isValid());
+    writeSettings(silent.slavePath());
+    const QString image = generatedImage("after.img", 30);
+    open();
+    detect();
+    ASSERT_FALSE(main().DeviceFound());
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    idle();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    EXPECT_TRUE(main().PageEnabled(TMainForm::kPageControlSheet)) << "no detection needed for a file's rows";
+    EXPECT_TRUE(control<QPushButton>("ButtonTrend")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheSaveDialogProposesTheTransmitterAndTheDay)
+{
+    TEmulatorConfig c;
+    c.deviceId = 4711;
+    startTransmitter(c);
+    open();
+    const QString before = QDate::currentDate().toString(Qt::ISODate);
+    readLogger();
+    const QString after = QDate::currentDate().toString(Qt::ISODate);
+    messages().queueFileName(QString());
+    control<QPushButton>("ButtonSImage")->click();
+    const QString proposed = QFileInfo(messages().shownFileDialogs().last().fileName).fileName();
+    EXPECT_TRUE(proposed == "4711_" + before + ".img" || proposed == "4711_" + after + ".img") << qPrintable(proposed);
+    messages().queueFileName(QString());
+    control<QPushButton>("ButtonASC")->click();
+    EXPECT_EQ(QFileInfo(messages().shownFileDialogs().last().fileName).completeBaseName(),
+              QFileInfo(proposed).completeBaseName())
+        << "the exports propose the same stem";
 }

@@ -12,7 +12,8 @@
 #include "messageservice.h"
 #include "waiting.h"
 
-#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -64,7 +65,6 @@ TLoggerControlSheet::TLoggerControlSheet(const TControlSheetParts& parts, TContr
 {
     setObjectName(QStringLiteral("LoggerControlSheet"));
     buildControls();
-    FLastDirectory = QCoreApplication::applicationDirPath();
     FParts.reader.OnRdLogger = [this](TLOGGEREngine*, const THART_PAS_LOG_Row& row) { Log_Add(row); };
     FParts.reader.OnFinish = [this](TLOGGEREngine*) { ReadFinished(); };
     Buttonstop->setEnabled(false);
@@ -252,6 +252,11 @@ void TLoggerControlSheet::ReadFinished()
     LabelTime->setText(FClock.FormatElapsed(ReadFinishedPercent(reader.FilePointerPos(), reader.TotalRecordCount())));
     setGauge(0);
     if (reader.TotalRecordCount() > 0) SetExportGroupEnabled(true);
+    // The files of these rows are named after the transmitter they came from and the day.
+    if (FParts.store.LogCount() > 0)
+        FStem = QStringLiteral("%1_%2")
+                    .arg(FParts.access.DeviceUniqueID.DeviceID)
+                    .arg(QDate::currentDate().toString(Qt::ISODate));
 }
 
 // ---- clearing --------------------------------------------------------------------------
@@ -281,23 +286,25 @@ void TLoggerControlSheet::ButtonClearClick()
 
 // ---- the single file dialog --------------------------------------------------------------
 
-QString TLoggerControlSheet::proposedName(const QString& fallback) const
+QString TLoggerControlSheet::proposedName(const TFileDialogRequest& request) const
 {
-    const QString base = FLastFileName.isEmpty() ? fallback : QFileInfo(FLastFileName).completeBaseName();
-    if (base.isEmpty()) return FLastDirectory;
-    return FLastDirectory.isEmpty() ? base : FLastDirectory + QLatin1Char('/') + base;
+    // A file name always: with none the dialog would show the name of the folder it starts in.
+    QString name = FStem.isEmpty() ? kExportProposal : FStem;
+    if (request.mode == TFileDialogRequest::TMode::Save && !request.defaultSuffix.isEmpty())
+        name += QLatin1Char('.') + request.defaultSuffix;
+    return QDir(request.directory).filePath(name);
 }
 
 void TLoggerControlSheet::rememberName(const QString& path)
 {
-    FLastFileName = path;
-    FLastDirectory = QFileInfo(path).absolutePath();
+    FStem = QFileInfo(path).completeBaseName();
+    FParts.messages.noteFileUsed(path);
 }
 
-QString TLoggerControlSheet::askFileName(TFileDialogRequest request, const QString& fallback)
+QString TLoggerControlSheet::askFileName(TFileDialogRequest request)
 {
-    request.directory = FLastDirectory;
-    request.fileName = proposedName(fallback);
+    request.directory = FParts.messages.fileDialogFolder();
+    request.fileName = proposedName(request);
     const QString path = request.mode == TFileDialogRequest::TMode::Save ? FParts.messages.getSaveFileName(request)
                                                                           : FParts.messages.getOpenFileName(request);
     if (!path.isEmpty()) rememberName(path);
@@ -324,7 +331,7 @@ void TLoggerControlSheet::SaveImage()
     const TFileDialogRequest r =
         fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving Logger Image File"), kImageFilter,
                     QStringLiteral("img"));
-    const QString path = askFileName(r, QString());
+    const QString path = askFileName(r);
     if (path.isEmpty()) return;
     const TOperationContext c = context();
     // Written aside and put in place whole: a cancel, a full disk or a refused target
@@ -341,7 +348,7 @@ void TLoggerControlSheet::ButtonLImageClick()
                     kImageFilter, QStringLiteral("img"));
     beginImageLoad();
     Label4->clear();
-    const QString path = askFileName(r, QString());
+    const QString path = askFileName(r);
     finishImageLoad(path, LoadImage(path));
 }
 
@@ -453,7 +460,7 @@ void TLoggerControlSheet::ExportAscii()
     const TFileDialogRequest r =
         fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving ASCII Text File"), kTextFilter,
                     QStringLiteral("txt"));
-    const QString path = askFileName(r, kExportProposal);
+    const QString path = askFileName(r);
     if (path.isEmpty()) return;
     TWaitCursor hourglass;
     const TOperationContext c = context();
@@ -489,7 +496,7 @@ void TLoggerControlSheet::ExportDbase()
     const TFileDialogRequest r =
         fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving Database"), kDbaseFilter,
                     QStringLiteral("dbf"));
-    const QString path = askFileName(r, kExportProposal);
+    const QString path = askFileName(r);
     if (path.isEmpty()) return;
     TWaitCursor hourglass;
     const TOperationContext c = context();
@@ -525,6 +532,8 @@ void TLoggerControlSheet::ButtonSimulateClick()
     setActivity(TActivity::Simulating);
     FHooks.simulate();
     FParts.table.SetStale();
+    if (FParts.store.LogCount() > 0)
+        FStem = QStringLiteral("Simulated_") + QDate::currentDate().toString(Qt::ISODate);
     setActivity(TActivity::Idle);
     // Generated rows are saved, exported and charted like read ones.
     if (FParts.store.LogCount() > 0) SetExportGroupEnabled(true);

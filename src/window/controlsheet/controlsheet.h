@@ -118,11 +118,12 @@ private:
     void beginImageLoad();
     bool finishImageLoad(const QString& path, bool loaded);
     bool confirm(const QString& title, const QString& text);
-    QString proposedName(const QString& fallback) const;
+    QString proposedName(const TFileDialogRequest& request) const;
     void rememberName(const QString& path);
-    // The single file dialog of the window: proposes the last name chosen (without its
-    // extension) or fallback, in the last directory used.
-    QString askFileName(TFileDialogRequest request, const QString& fallback);
+    // The single file dialog of the window, in the folder last used: proposes the stem of
+    // the rows in hand (the transmitter and day of a read, the file loaded, the name last
+    // chosen), "Export" before there is one.
+    QString askFileName(TFileDialogRequest request);
 
     TControlSheetParts FParts;
     TControlSheetHooks FHooks;
@@ -130,8 +131,7 @@ private:
     TActivity FActivity = TActivity::Idle;
     bool FFullLog = false;
     int FRowCounter = 0;
-    QString FLastFileName; // the single file dialog's last choice
-    QString FLastDirectory;
+    QString FStem; // the name the file dialogs propose, without folder and extension
     struct TBeforeLoad
     {
         bool deviceFound = false;
