@@ -1,0 +1,57 @@
+#include "reportchart.h"
+
+#include "rowgaps.h"
+#include "trendchart.h"
+
+
+namespace quentry {
+namespace {
+
+// The chart is laid out this wide (in screen pixels) and scaled to the page.
+constexpr int kDesignWidth = 1000;
+const QColor kTemperatureColour(0xd9, 0x6c, 0x00); // prints darker than the window's lime
+
+} // namespace
+
+TReportChart::TReportChart(std::span<const THART_PAS_LOG_Row> rows)
+{
+    std::vector<TLogRecord> records;
+    records.reserve(rows.size());
+    for (const THART_PAS_LOG_Row& r : rows) records.push_back(LogRecordFromRow(r));
+    FModel.SetRecords(std::move(records));
+    FProxy.setSourceModel(&FModel);
+    // Rows without values or time (failed checks, stamps out of range) are left out; the
+    // positions of the others stay those of the whole run.
+    FProxy.SetRecordFilter([](const TLogRecord& r, int) {
+        return r.event != kChecksumErrorEvent && IsLoggerStamp(r.recdatetim);
+    });
+    TTrendFlags flags;
+    flags.IsTrendValid = true; // the right axis is drawn with the left one
+    FSeries.RefreshChartLeft(FProxy, TRightAxis::Temperature, flags);
+
+    FChart = std::make_unique<TTrendChart>();
+    FChart->SetRecordSource([this](int position) -> const TLogRecord* {
+        return position >= 1 && position <= FModel.RecordCount() ? &FModel.Record(position - 1) : nullptr;
+    });
+    FChart->SetRightColour(kTemperatureColour);
+    FChart->ShowSeries(FSeries);
+    FChart->SetBottomRange(FSeries.Axes.BottomMin, FSeries.Axes.BottomMax);
+    FChart->SetLegendAtBottom(true);
+}
+
+TReportChart::~TReportChart() = default;
+
+void TReportChart::Paint(QCPPainter& painter, const QRectF& area)
+{
+    if (area.isEmpty()) return;
+    const int w = kDesignWidth, h = int(kDesignWidth * area.height() / area.width());
+    painter.save();
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    painter.translate(area.topLeft());
+    painter.scale(area.width() / w, area.height() / h);
+    FChart->toPainter(&painter, w, h);
+    painter.restore();
+}
+
+} // namespace quentry
