@@ -16,7 +16,7 @@ constexpr double kBlockGap = 7;
 constexpr double kFieldGap = 2.2;
 constexpr double kLabelColumnMax = 150;
 constexpr double kCellPadX = 3.5, kCellPadY = 1.6;
-constexpr double kChartAspect = 0.64; // height / width
+constexpr double kChartAspect = 0.75; // height / width
 constexpr double kMinWrapColumn = 90;
 constexpr double kWholeTableShare = 0.3; // tables up to this share of a page are kept on one
 

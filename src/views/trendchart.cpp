@@ -192,7 +192,7 @@ QString TTrendChart::ToolTipAt(const QPoint& pixel) const
     double best = kTipDistance;
     QString text;
     for (const TCandidate& c : candidates) {
-        if (c.points->size() == 0 || !c.axis->visible() && c.axis == yAxis2) continue;
+        if (c.points->size() == 0 || (!c.axis->visible() && c.axis == yAxis2)) continue;
         const auto& xs = c.points->x;
         const int above = int(std::lower_bound(xs.begin(), xs.end(), key) - xs.begin());
         // A break point (NaN) may sit beside the key: look one further on each side.

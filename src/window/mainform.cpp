@@ -8,6 +8,7 @@
 #include "loggersettingspage.h"
 #include "messageservice.h"
 #include "numberformat.h"
+#include "servicereportaction.h"
 #include "simuform.h"
 #include "trendform.h"
 #include "waiting.h"
@@ -145,12 +146,16 @@ void TMainForm::makeControlSheet()
 {
     FLogStore = std::make_unique<TLogStore>(&FMessages);
     FLogTable = std::make_unique<TLogTable>();
+    FReport = std::make_unique<TServiceReportAction>(FMessages, *FLogStore);
     TControlSheetHooks hooks;
     hooks.setMenuEnabled = [this](bool on) { on ? EnableMainMenu() : DisableMainMenu(); };
     hooks.setBackEnabled = [this](bool on) { SetBackEnabled(on); };
     hooks.setNextEnabled = [this](bool on) { SetNextEnabled(on); };
     hooks.setGauge = [this](int percent) { SetGaugePercent(percent); };
-    hooks.readingChanged = [this](bool active) { emit ReadingChanged(active); };
+    hooks.readingChanged = [this](bool active) {
+        if (active) FReport->RowsRead(*FAccess, *FDetection, *FLoggerSettings, *FCOMEngine, FDetectedAt);
+        emit ReadingChanged(active);
+    };
     hooks.confirm = [this](const QString& title, const QString& text) { return confirm(title, text); };
     hooks.imageLoadStarting = [this] { imageLoadStarting(); };
     hooks.imageLoadFinished = [this](const QString& memoLine, const QString& path, bool loaded) {
@@ -158,6 +163,7 @@ void TMainForm::makeControlSheet()
     };
     hooks.showTrend = [this](TLogTableModel& table) { showTrend(table); };
     hooks.simulate = [this] { showSimulator(); };
+    hooks.serviceReport = [this] { FReport->Run(); };
     FControlSheet = new TLoggerControlSheet({*FAccess, *FLOGGEREngine, *FLogStore, *FLogTable, FMessages},
                                             std::move(hooks));
     SetControlSheetPage(FControlSheet);
@@ -170,6 +176,7 @@ void TMainForm::makeControlSheet()
     connect(this, &TMainForm::DetectionStarted, this, [this] {
         FLogTable->SetStale();
         FLogStore->Clear();
+        FReport->Forget();
         setWindowTitle(QString::fromLatin1(kCaption));
     });
     sheet->SetStartClearGroupEnabled(false);
@@ -190,6 +197,7 @@ void TMainForm::showTrend(TLogTableModel& table)
     TTrendForm form(FMessages, TTrendForm::TableRequested(QStringList{QString()} + FArguments), this);
     // Filtered through the form's own proxy: the table itself keeps every row.
     form.SetDataSet(&table);
+    form.OnServiceReport = [this](TDateTime begin, TDateTime end) { FReport->Run(std::make_pair(begin, end)); };
     FMessages.exec(form, TCentre::MainWindow);
 }
 
@@ -199,6 +207,7 @@ void TMainForm::showSimulator()
     // The form works on the store in place and writes its row count back however it closes.
     TSimuForm form(FMessages, *FLogStore, this);
     FMessages.exec(form, TCentre::MainWindow);
+    FReport->RowsGenerated();
 }
 
 void TMainForm::SetSimulatorEnabled(bool on)
@@ -222,6 +231,7 @@ void TMainForm::imageLoadFinished(const QString& memoLine, const QString& path, 
     FDetectionPage->ButtonRefresh->setEnabled(true);
     FDetectionPage->ButtonLImage->setEnabled(true);
     if (!loaded) return;
+    FReport->ImageLoaded(path);
     ShowPage(kPageControlSheet);
     setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromLatin1(kCaption), QFileInfo(path).fileName()));
 }
@@ -541,6 +551,7 @@ void TMainForm::ButtonRefreshClick()
 
     const TProtokoll protocol = FComSetup ? FComSetup->Protokoll() : FCOMEngine->Protokoll();
     const TDetection::TOutcome outcome = FDetection->Detect(protocol);
+    FDetectedAt = QDateTime::currentDateTime();
     for (const QString& line : std::as_const(FDetection->memo)) FDetectionPage->AddMemoLine(line);
     FDetectionPage->ScrollMemoToTop();
 

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QPushButton>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -74,6 +75,17 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "demo read: %d rows in %.1f s\n", main.LogStore().LogCount(), readClock.elapsed() / 1000.0);
     Save(main, QStringLiteral("logger-control-sheet-done"));
+
+    // The service report of that read: its first page as a PDF reader shows it.
+    const QString report = QDir::temp().filePath(QStringLiteral("quentry-service-report.pdf"));
+    w.Messages->queueFileName(report);
+    if (auto* button = main.findChild<QPushButton*>(QStringLiteral("ButtonReport"))) button->click();
+    const QString page = gShots.directory().filePath(QStringLiteral("service-report"));
+    if (QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "100", "-f", "1", "-l", "1", "-png", "-singlefile", report, page}) == 0)
+        std::fprintf(stderr, "%s.png\n", qPrintable(page));
+    else
+        gShots.fail();
+    QFile::remove(report);
 
     TComSetupDlgForm& setup = *w.ComSetupDlgForm;
     setup.InitPortComboBoxByName(main.COMEngine().PortName());

@@ -2,6 +2,7 @@
 
 #include "wire/datetime.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quentry {
@@ -149,7 +150,7 @@ QString rowCell(quint16 index, TDateTime t)
     return IsLoggerStamp(t) ? QStringLiteral("%1 at %2").arg(index).arg(ReportTime(t)) : count(index);
 }
 
-QString foundCause(const TRowGap& g, qint64 spacing)
+QString foundCause(const TRowGap& g)
 {
     switch (g.kind) {
     case TGapKind::IndexSkip:
@@ -160,8 +161,9 @@ QString foundCause(const TRowGap& g, qint64 spacing)
     case TGapKind::IndexDisorder:
         return QStringLiteral("index goes back (logger cleared, or rows joined)");
     case TGapKind::NoRowsLogged:
-        return QStringLiteral("no rows written for %1, indices go on")
-            .arg(ReportDuration(StampSeconds(g.nextTime) - StampSeconds(g.lastTime) - spacing));
+        return QStringLiteral("%1 without a row, indices go on (%2 intervals empty)")
+            .arg(ReportDuration(StampSeconds(g.nextTime) - StampSeconds(g.lastTime)))
+            .arg(g.emptyIntervals);
     }
     return {};
 }
@@ -194,7 +196,7 @@ TReportTable gapTable(const TReportFigures& f, const TReportVisit& v)
         // A record of the gaps replaces the index skips; stretches without rows still show.
         if (v.gaps && g.kind != TGapKind::NoRowsLogged) continue;
         add({rowCell(g.lastIndex, g.lastTime), rowCell(g.nextIndex, g.nextTime),
-             g.kind == TGapKind::IndexSkip ? count(g.missingRows) : kNone, foundCause(g, f.spacingSeconds)},
+             g.kind == TGapKind::IndexSkip ? count(g.missingRows) : kNone, foundCause(g)},
             g.missingRows);
     }
     if (left > 0)
@@ -207,13 +209,8 @@ TReportTable gapTable(const TReportFigures& f, const TReportVisit& v)
 // without a row shares one entry.
 TReportTable dayCoverageTable(const TReportFigures& f)
 {
-    constexpr int kPerLine = 4;
+    constexpr int kMostPerLine = 4;
     TReportTable t;
-    for (int i = 0; i < kPerLine; ++i) {
-        t.header << QStringLiteral("Day") << QStringLiteral("Coverage");
-        t.rightAligned.push_back(false);
-        t.rightAligned.push_back(true);
-    }
     QStringList entries;
     const auto& days = f.coverage.byDay;
     for (auto it = days.begin(); it != days.end(); ++it) {
@@ -229,9 +226,15 @@ TReportTable dayCoverageTable(const TReportFigures& f)
         }
         entries << it->first.toString(Qt::ISODate) << CoveragePercentText(it->second);
     }
-    for (int at = 0; at < entries.size(); at += 2 * kPerLine) t.rows.push_back(entries.mid(at, 2 * kPerLine));
+    const int perLine = std::min<int>(kMostPerLine, int(entries.size() / 2));
+    for (int i = 0; i < perLine; ++i) {
+        t.header << QStringLiteral("Day") << QStringLiteral("Coverage");
+        t.rightAligned.push_back(false);
+        t.rightAligned.push_back(true);
+    }
+    for (int at = 0; at < entries.size(); at += 2 * perLine) t.rows.push_back(entries.mid(at, 2 * perLine));
     for (QStringList& row : t.rows)
-        while (row.size() < 2 * kPerLine) row << QString();
+        while (row.size() < 2 * perLine) row << QString();
     return t;
 }
 
