@@ -10,6 +10,7 @@ namespace {
 // The chart is laid out this wide (in screen pixels) and scaled to the page.
 constexpr int kDesignWidth = 1000;
 const QColor kTemperatureColour(0xd9, 0x6c, 0x00); // prints darker than the window's lime
+constexpr int kMostMarkedRows = 300;
 
 } // namespace
 
@@ -34,6 +35,12 @@ TReportChart::TReportChart(std::span<const THART_PAS_LOG_Row> rows)
         return position >= 1 && position <= FModel.RecordCount() ? &FModel.Record(position - 1) : nullptr;
     });
     FChart->SetRightColour(kTemperatureColour);
+    // Marks on every row only while they stand apart on the page; over thousands of rows
+    // they merge into a thick line and make the file heavy.
+    if (FSeries.PV.size() > kMostMarkedRows) {
+        FChart->PVSeries()->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+        FChart->RightSeries()->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    }
     FChart->ShowSeries(FSeries);
     FChart->SetBottomRange(FSeries.Axes.BottomMin, FSeries.Axes.BottomMax);
     FChart->SetLegendAtBottom(true);
@@ -48,6 +55,8 @@ void TReportChart::Paint(QCPPainter& painter, const QRectF& area)
     painter.save();
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
+    // Lines one chart pixel wide, scaled with the chart, not hairlines of the printer.
+    painter.setMode(QCPPainter::pmNonCosmetic);
     painter.translate(area.topLeft());
     painter.scale(area.width() / w, area.height() / h);
     FChart->toPainter(&painter, w, h);
