@@ -26,6 +26,19 @@ TReportChart::TReportChart(std::span<const THART_PAS_LOG_Row> rows)
     FProxy.SetRecordFilter([](const TLogRecord& r, int) {
         return r.event != kChecksumErrorEvent && IsLoggerStamp(r.recdatetim);
     });
+}
+
+TReportChart::~TReportChart() = default;
+
+const TTrendSeries& TReportChart::Series()
+{
+    Build();
+    return FSeries;
+}
+
+void TReportChart::Build()
+{
+    if (FChart) return;
     TTrendFlags flags;
     flags.IsTrendValid = true; // the right axis is drawn with the left one
     FSeries.RefreshChartLeft(FProxy, TRightAxis::Temperature, flags);
@@ -46,11 +59,10 @@ TReportChart::TReportChart(std::span<const THART_PAS_LOG_Row> rows)
     FChart->SetLegendAtBottom(true);
 }
 
-TReportChart::~TReportChart() = default;
-
 void TReportChart::Paint(QCPPainter& painter, const QRectF& area)
 {
     if (area.isEmpty()) return;
+    Build();
     const int w = kDesignWidth, h = int(kDesignWidth * area.height() / area.width());
     painter.save();
     painter.setMode(QCPPainter::pmVectorized);

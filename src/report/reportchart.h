@@ -20,13 +20,16 @@ class TTrendChart;
 class TReportChart
 {
 public:
+    // Takes the rows as the log table holds them; the chart is built by Build or on the
+    // first Paint (two steps, so a window can let its event loop run between them).
     explicit TReportChart(std::span<const THART_PAS_LOG_Row> rows);
     ~TReportChart();
 
+    void Build();
     // Paints the chart over area (device units); the chart is laid out at a screen-like
     // size and scaled.
     void Paint(QCPPainter& painter, const QRectF& area);
-    const TTrendSeries& Series() const { return FSeries; }
+    const TTrendSeries& Series();
 
 private:
     TLogTableModel FModel;

@@ -50,6 +50,9 @@ TFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LO
     progress.SetPosition(20);
     progress.ProcessEvents();
     TReportChart chart(rows);
+    progress.SetPosition(30);
+    progress.ProcessEvents();
+    chart.Build();
     progress.SetPosition(40);
     progress.ProcessEvents();
 
@@ -77,10 +80,13 @@ TFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LO
         return result;
     }
     pages.Layout(painter);
+    const QString writing = QStringLiteral("Writing %1\rPlease Wait!\r").arg(FileNameOnly(path));
     for (int i = 0; i < pages.PageCount(); ++i) {
         if (i > 0) writer.newPage();
         pages.PaintPage(painter, i);
-        progress.SetPosition(40 + 60 * (i + 1) / pages.PageCount());
+        const int position = 40 + 60 * (i + 1) / pages.PageCount();
+        progress.SetPosition(position);
+        progress.SetElapsedText(writing, position);
         progress.ProcessEvents();
     }
     painter.end();

@@ -151,7 +151,7 @@ TEST(ReportChart, TheTrendBreaksWhereRowsAreMissingAndLeavesOutRowsWithoutValues
 {
     std::vector<THART_PAS_LOG_Row> rows = Visit();
     rows[10].event = kChecksumErrorEvent; // failed its check: not plotted, and missing
-    const TReportChart chart(rows);
+    TReportChart chart(rows);
     const TTrendSeries& s = chart.Series();
     QVector<double> breaks;
     for (int i = 0; i < s.PV.size(); ++i)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string_view>
 
 namespace quentry {
 namespace {
@@ -12,12 +13,16 @@ namespace {
 constexpr quint8 kEventClr = 1;
 constexpr quint8 kEventTot1Clr = 12;
 
-template <class F> QString commonText(std::span<const THART_PAS_LOG_Row* const> rows, F text)
+template <int N> std::string_view textOf(const TShortString<N>& s) { return {s.chars.data(), std::size_t(s.size())}; }
+
+// The text every row has in that field; empty when they differ. Compared as stored, so a
+// day's rows cost no QString each.
+template <class F> QString commonText(std::span<const THART_PAS_LOG_Row* const> rows, F field)
 {
-    const QString first = text(*rows.front());
+    const auto first = textOf(field(*rows.front()));
     for (const THART_PAS_LOG_Row* r : rows)
-        if (text(*r) != first) return {};
-    return first;
+        if (textOf(field(*r)) != first) return {};
+    return field(*rows.front()).str();
 }
 
 QString eventName(quint8 code) { return QString::fromLatin1(EventText(code).data(), qsizetype(EventText(code).size())); }
@@ -41,12 +46,12 @@ TDayFigures ComputeDayFigures(const QDate& date, std::span<const THART_PAS_LOG_R
         sum += r->PV;
     }
     f.pvMean = sum / double(rows.size());
-    f.pvUnit = commonText(rows, [](const THART_PAS_LOG_Row& r) { return r.PVunitstr.str(); });
-    f.totUnit = commonText(rows, [](const THART_PAS_LOG_Row& r) { return r.TOTunitstr.str(); });
+    f.pvUnit = commonText(rows, [](const THART_PAS_LOG_Row& r) -> const auto& { return r.PVunitstr; });
+    f.totUnit = commonText(rows, [](const THART_PAS_LOG_Row& r) -> const auto& { return r.TOTunitstr; });
     f.tot1First = rows.front()->TOT1;
     f.tot1Last = rows.back()->TOT1;
     const bool unitChanged = std::any_of(rows.begin(), rows.end(), [&](const THART_PAS_LOG_Row* r) {
-        return r->TOTunitstr.str() != rows.front()->TOTunitstr.str();
+        return textOf(r->TOTunitstr) != textOf(rows.front()->TOTunitstr);
     });
     if (unitChanged) {
         f.volumeState = TDayVolume::UnitChanged;

@@ -1,12 +1,13 @@
 #include "reportfigures.h"
 
-#include "wire/datetime.h"
-
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 namespace quentry {
 namespace {
+
+template <int N> std::string_view textOf(const TShortString<N>& s) { return {s.chars.data(), std::size_t(s.size())}; }
 
 template <class F> QString commonUnit(std::span<const THART_PAS_LOG_Row> rows, F unit)
 {
@@ -14,10 +15,12 @@ template <class F> QString commonUnit(std::span<const THART_PAS_LOG_Row> rows, F
     for (const THART_PAS_LOG_Row& r : rows) {
         if (!IsValueRow(r)) continue;
         if (!first) first = &r;
-        else if (unit(r) != unit(*first)) return {};
+        else if (textOf(unit(r)) != textOf(unit(*first))) return {};
     }
-    return first ? unit(*first) : QString();
+    return first ? unit(*first).str() : QString();
 }
+
+constexpr qint64 kSecondsPerDay = 86400;
 
 } // namespace
 
@@ -30,7 +33,7 @@ TReportFigures ComputeReportFigures(std::span<const THART_PAS_LOG_Row> rows)
 {
     TReportFigures f;
     f.rows = int(rows.size());
-    std::map<QDate, std::vector<const THART_PAS_LOG_Row*>> byDate;
+    std::map<qint64, std::vector<const THART_PAS_LOG_Row*>> byDay; // day number since 1899-12-30
     bool any = false;
     for (const THART_PAS_LOG_Row& r : rows) {
         if (r.event == kChecksumErrorEvent) {
@@ -45,7 +48,7 @@ TReportFigures ComputeReportFigures(std::span<const THART_PAS_LOG_Row> rows)
         f.first = any ? std::min(f.first, r.datetime) : r.datetime;
         f.last = any ? std::max(f.last, r.datetime) : r.datetime;
         any = true;
-        byDate[toQDateTime(r.datetime).date()].push_back(&r);
+        byDay[StampSeconds(r.datetime) / kSecondsPerDay].push_back(&r);
     }
 
     const std::vector<TRowStamp> stamps = RowStamps(rows);
@@ -54,15 +57,15 @@ TReportFigures ComputeReportFigures(std::span<const THART_PAS_LOG_Row> rows)
     f.gaps = FindRowGaps(stamps, f.spacingSeconds);
     for (const TRowGap& g : f.gaps) f.rowsMissing += g.missingRows;
 
-    f.days.reserve(byDate.size());
-    for (const auto& [date, dayRows] : byDate) f.days.push_back(ComputeDayFigures(date, dayRows));
+    f.days.reserve(byDay.size());
+    for (const auto& [day, dayRows] : byDay) f.days.push_back(ComputeDayFigures(QDate(1899, 12, 30).addDays(day), dayRows));
     f.months = ComputeMonthTotals(f.days);
     if (f.months.size() < 2) f.months.clear();
 
     f.events = CountEvents(rows);
     f.errorBits = CountErrorBits(rows);
-    f.pvUnit = commonUnit(rows, [](const THART_PAS_LOG_Row& r) { return r.PVunitstr.str(); });
-    f.totUnit = commonUnit(rows, [](const THART_PAS_LOG_Row& r) { return r.TOTunitstr.str(); });
+    f.pvUnit = commonUnit(rows, [](const THART_PAS_LOG_Row& r) -> const auto& { return r.PVunitstr; });
+    f.totUnit = commonUnit(rows, [](const THART_PAS_LOG_Row& r) -> const auto& { return r.TOTunitstr; });
     return f;
 }
 
