@@ -34,9 +34,9 @@ int RunReport(const TCommandLine& c, TTerminalFeedback& f)
     TOperationContext context;
     context.Feedback = &f;
     const auto rows = std::span(store.LogRows().data(), std::size_t(store.LogCount()));
-    const TFileResult r = WriteServiceReport(c.pdf, rows, visit, context);
+    const TReportFileResult r = WriteServiceReport(c.pdf, rows, visit, context);
     if (!r.ok) return Fail(f, TTerminalFeedback::oneLine(r.error));
-    f.note(QStringLiteral("service report: %1 (%2 pages, %3 rows)").arg(c.pdf).arg(r.records).arg(store.LogCount()));
+    f.note(QStringLiteral("service report: %1 (%2 pages, %3 rows)").arg(c.pdf).arg(r.pages).arg(r.records));
     return 0;
 }
 

@@ -25,10 +25,10 @@ QString cannotWrite(const QString& path, const QString& reason)
 
 QString ReportProgramName() { return QStringLiteral("Quentry %1").arg(QStringLiteral(QUENTRY_VERSION)); }
 
-TFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LOG_Row> rows, const TReportVisit& visit,
+TReportFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LOG_Row> rows, const TReportVisit& visit,
                                const TOperationContext& context, const QDateTime& made)
 {
-    TFileResult result;
+    TReportFileResult result;
     if (rows.empty()) {
         result.error = QStringLiteral("no records for a report");
         return result;
@@ -97,7 +97,8 @@ TFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LO
         return result;
     }
     result.ok = true;
-    result.records = pages.PageCount();
+    result.records = int(rows.size());
+    result.pages = pages.PageCount();
     return result;
 }
 

@@ -12,9 +12,14 @@
 
 namespace quentry {
 
-// ok: the PDF is in place; records: its pages. A failure is shown through the context's
-// feedback and leaves any earlier file of that name as it was.
-TFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LOG_Row> rows, const TReportVisit& visit,
+struct TReportFileResult : TFileResult
+{
+    int pages = 0;
+};
+
+// ok: the PDF is in place; records: the rows it reports on. A failure is shown through
+// the context's feedback and leaves any earlier file of that name as it was.
+TReportFileResult WriteServiceReport(const QString& path, std::span<const THART_PAS_LOG_Row> rows, const TReportVisit& visit,
                                const TOperationContext& context, const QDateTime& made = QDateTime::currentDateTime());
 
 // "Quentry 1.21": the program and version each report names in its footer.

@@ -52,7 +52,7 @@ struct ServiceReport : ::testing::Test
 
     void SetUp() override { context.Feedback = &feedback; }
 
-    TFileResult Write(const QString& path, const std::vector<THART_PAS_LOG_Row>& rows, const TReportVisit& visit)
+    TReportFileResult Write(const QString& path, const std::vector<THART_PAS_LOG_Row>& rows, const TReportVisit& visit)
     {
         return WriteServiceReport(path, rows, visit, context, kMade);
     }
@@ -69,7 +69,7 @@ TEST_F(ServiceReport, ThePdfTextHoldsTheFiguresInOrder)
     visit.source = QStringLiteral("image file site.img");
     visit.sha256 = ImageSha256(Visit());
     const QString pdf = dir.filePath("report.pdf");
-    const TFileResult r = Write(pdf, Visit(), visit);
+    const TReportFileResult r = Write(pdf, Visit(), visit);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_TRUE(feedback.errors.isEmpty());
     EXPECT_EQ(feedback.opened.size(), 1) << "one progress dialog";
@@ -104,7 +104,8 @@ TEST_F(ServiceReport, ThePdfTextHoldsTheFiguresInOrder)
     }
     EXPECT_TRUE(t.contains("Quentry 1.21 \u00b7 service report made 2026-05-01 09:00")) << "the footer";
     EXPECT_EQ(t.count(QRegularExpression("Page \\d of 2")), 2);
-    EXPECT_EQ(r.records, 2);
+    EXPECT_EQ(r.pages, 2);
+    EXPECT_EQ(r.records, 570);
 }
 
 TEST_F(ServiceReport, ALongTableCarriesItsHeadingOntoTheNextPage)
@@ -139,7 +140,7 @@ TEST_F(ServiceReport, TheFileIsReplacedOnlyWhenWhole)
     EXPECT_TRUE(written.readAll().startsWith("%PDF"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.pdf"}) << "no temporary file left";
 
-    const TFileResult refused = Write(dir.filePath("no/such/dir/report.pdf"), rows, {});
+    const TReportFileResult refused = Write(dir.filePath("no/such/dir/report.pdf"), rows, {});
     EXPECT_FALSE(refused.ok);
     ASSERT_EQ(feedback.errors.size(), 1);
     EXPECT_TRUE(feedback.errors[0].startsWith("The service report could not be written to report.pdf"))

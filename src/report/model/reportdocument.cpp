@@ -226,6 +226,7 @@ TReportTable dayCoverageTable(const TReportFigures& f)
         }
         entries << it->first.toString(Qt::ISODate) << CoveragePercentText(it->second);
     }
+    if (entries.isEmpty()) return t;
     const int perLine = std::min<int>(kMostPerLine, int(entries.size() / 2));
     for (int i = 0; i < perLine; ++i) {
         t.header << QStringLiteral("Day") << QStringLiteral("Coverage");

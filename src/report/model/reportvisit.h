@@ -30,7 +30,7 @@ struct TReportClockCheck
     QDateTime pc;                      // this PC's clock at that moment
     double resolutionSeconds = 60;     // the transmitter's reading is this coarse
     std::optional<double> driftSecondsPerDay; // since the previous visit, when one is known
-    double offsetSeconds() const { return double(pc.secsTo(transmitter)); } // transmitter - PC
+    double offsetSeconds() const { return double(pc.msecsTo(transmitter)) / 1000.0; } // transmitter - PC
 };
 
 // A hole in the record that something outside the rows knows of (the site history).
