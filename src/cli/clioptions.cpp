@@ -32,6 +32,9 @@ const QList<TCommandInfo>& commands()
         {"convert", "convert FILE.img --ascii F | --dbf F | --csv F",
          "Export a saved log image to ASCII, dBASE or CSV (any combination).", {"ascii", "dbf", "csv"}},
         {"info", "info FILE.img", "Summarise a log image: rows, time span, events and errors.", {}},
+        {"report", "report FILE.img --pdf OUT.pdf",
+         "Write the service report of a log image as a PDF: data, completeness, daily volumes, events, trend.",
+         {"pdf"}},
         {"decode", "decode hart HEX | decode fast HEX | decode row HEX [--page]",
          "Decode a reply frame or a 44-byte logger row copied from the communication log.", {"page"}},
         {"simulate", "simulate --out FILE.img [--rows N --start ISO --period MIN ...]",
@@ -118,9 +121,11 @@ QString CommandHelp(const QString& command)
         s += QStringLiteral("  --give-up S  end the read after S seconds without a good reply from the transmitter\n"
                             "               (default 60; 0: never); the rows read so far are written\n\n");
     if (command == "clear") s += QStringLiteral("  --yes        do not ask\n\n");
+    if (command == "report") s += QStringLiteral("  --pdf FILE   the report to write (replaced only once it is whole)\n\n");
     if (command == "decode") s += QStringLiteral("  --page       the row was read in a page (words low byte first)\n\n");
     s += QLatin1String(kCommonHelp);
-    if (command != "ports" && command != "convert" && command != "info" && command != "decode")
+    if (command != "ports" && command != "convert" && command != "info" && command != "decode" &&
+        command != "report")
         s += QStringLiteral("\n") + QLatin1String(kExitHelp);
     return s;
 }
@@ -168,6 +173,7 @@ TCommandLine ParseCommandLine(const QStringList& args)
         else if (name == "ascii") { take(c.ascii); used << name; }
         else if (name == "dbf") { take(c.dbf); used << name; }
         else if (name == "csv") { take(c.csv); used << name; }
+        else if (name == "pdf") { take(c.pdf); used << name; }
         else if (name == "protocol") {
             if (take(v)) c.common.protocol = parseChoice(v, {{"hart", 0}, {"fast", 1}, {"mode3", 1}}, c.error, "protocol");
         } else if (name == "adapter") {

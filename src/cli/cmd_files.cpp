@@ -10,9 +10,8 @@
 #include <QMap>
 
 namespace quentry::cli {
-namespace {
 
-bool loadImage(const QString& path, TLogStore& store, TTerminalFeedback& f, QString& error)
+bool LoadImageArgument(const QString& path, TLogStore& store, TTerminalFeedback& f, QString& error)
 {
     if (!QFileInfo::exists(path)) {
         error = QStringLiteral("%1 does not exist").arg(path);
@@ -29,8 +28,6 @@ bool loadImage(const QString& path, TLogStore& store, TTerminalFeedback& f, QStr
     return true;
 }
 
-} // namespace
-
 int RunConvert(const TCommandLine& c, TTerminalFeedback& f)
 {
     if (c.arguments.size() != 1) return UsageError(f, QStringLiteral("convert wants one image file"));
@@ -42,7 +39,7 @@ int RunConvert(const TCommandLine& c, TTerminalFeedback& f)
     QString error;
     if (!CheckTargets(targets, error)) return Fail(f, error);
     TLogStore store(&f);
-    if (!loadImage(c.arguments[0], store, f, error)) return Fail(f, error);
+    if (!LoadImageArgument(c.arguments[0], store, f, error)) return Fail(f, error);
     if (!WriteTargets(targets, store, f, error)) return Fail(f, error);
     return 0;
 }
@@ -52,7 +49,7 @@ int RunInfo(const TCommandLine& c, TTerminalFeedback& f)
     if (c.arguments.size() != 1) return UsageError(f, QStringLiteral("info wants one image file"));
     TLogStore store(&f);
     QString error;
-    if (!loadImage(c.arguments[0], store, f, error)) return Fail(f, error);
+    if (!LoadImageArgument(c.arguments[0], store, f, error)) return Fail(f, error);
 
     QMap<QString, int> events, errors, warnings;
     QDateTime first, last;

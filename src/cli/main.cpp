@@ -14,7 +14,7 @@ using namespace quentry::cli;
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quentry"));
     UseDotDecimalSeparator();
     TTerminalFeedback::installInterruptHandler();
@@ -35,6 +35,7 @@ int main(int argc, char** argv)
         {"ports", RunPorts},     {"detect", RunDetect}, {"read", RunRead},
         {"clear", RunClear},     {"rtc", RunRtc},       {"config", RunConfig},
         {"convert", RunConvert}, {"info", RunInfo},     {"decode", RunDecode},
+        {"report", RunReport},
     };
     for (const auto& r : runs)
         if (r.first == c.command) return r.second(c, feedback);

@@ -31,6 +31,12 @@ QString CannotWrite(const QString& name, const QString& reason)
 
 } // namespace
 
+void EncodeImageRecord(const THART_PAS_LOG_Row& row, quint8* out)
+{
+    EncodeImageRow(row, out);
+    writeLE16(out + kImageRowSize, CRC16(out, 0, kImageRowSize));
+}
+
 TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperationContext& context)
 {
     TFileResult result;
@@ -72,9 +78,7 @@ TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperat
             result.canceled = true;
             break;
         }
-        quint8* record = out + kImageHeaderSize + qsizetype(kImageRecordSize) * i;
-        EncodeImageRow(store.Row(i), record);
-        writeLE16(record + kImageRowSize, CRC16(record, 0, kImageRowSize));
+        EncodeImageRecord(store.Row(i), out + kImageHeaderSize + qsizetype(kImageRecordSize) * i);
         ++written;
         loop.SetElapsedText(prefix, PercentOf(position, 100));
         loop.AfterRow(i);

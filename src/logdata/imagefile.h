@@ -13,6 +13,9 @@ constexpr int kImageRecordSize = 457;     // row and checksum
 // store's capacity rather than one row less than a full logger.
 constexpr int kImageMaxRowCount = kLogArrayRows;
 
+// One record of the file: the row's 455 bytes and their CRC, kImageRecordSize bytes.
+void EncodeImageRecord(const THART_PAS_LOG_Row& row, quint8* out);
+
 // Writes the store's rows to path, replacing the file only once the whole image is on disk.
 // A cancelled save writes the rows done so far with their count, or leaves the old file
 // when none was done; a file that cannot be written is reported and leaves the old one.

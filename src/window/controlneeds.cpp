@@ -27,6 +27,7 @@ const TRule kRules[] = {
     {"ButtonASC", TNeed::Rows},     // To ASCII File
     {"ButtonDBase", TNeed::Rows},   // To DBASE Table
     {"ButtonTrend", TNeed::Rows},   // Show Trend
+    {"ButtonReport", TNeed::Rows},  // Service Report...
 };
 
 const char* const kGateProperty = "quentryGate";

@@ -8,6 +8,7 @@
 #include "loggersettingspage.h"
 #include "messageservice.h"
 #include "numberformat.h"
+#include "servicereportaction.h"
 #include "simuform.h"
 #include "trendform.h"
 #include "waiting.h"
@@ -147,12 +148,14 @@ void TMainForm::makeControlSheet()
 {
     FLogStore = std::make_unique<TLogStore>(&FMessages);
     FLogTable = std::make_unique<TLogTable>();
+    FReport = std::make_unique<TServiceReportAction>(FMessages, *FLogStore);
     TControlSheetHooks hooks;
     hooks.setMenuEnabled = [this](bool on) { on ? EnableMainMenu() : DisableMainMenu(); };
     hooks.setBackEnabled = [this](bool on) { SetBackEnabled(on); };
     hooks.setNextEnabled = [this](bool on) { SetNextEnabled(on); };
     hooks.setGauge = [this](int percent) { SetGaugePercent(percent); };
     hooks.readingChanged = [this](bool active) {
+        if (active) FReport->RowsRead(*FAccess, *FDetection, *FLoggerSettings, *FCOMEngine, FDetectedAt);
         updatePortState(); // the rows gates follow at once, not a turn later
         emit ReadingChanged(active);
     };
@@ -163,6 +166,7 @@ void TMainForm::makeControlSheet()
     };
     hooks.showTrend = [this](TLogTableModel& table) { showTrend(table); };
     hooks.simulate = [this] { showSimulator(); };
+    hooks.serviceReport = [this] { FReport->Run(); };
     FControlSheet = new TLoggerControlSheet({*FAccess, *FLOGGEREngine, *FLogStore, *FLogTable, FMessages},
                                             std::move(hooks));
     SetControlSheetPage(FControlSheet);
@@ -175,6 +179,7 @@ void TMainForm::makeControlSheet()
     connect(this, &TMainForm::DetectionStarted, this, [this] {
         FLogTable->SetStale();
         FLogStore->Clear();
+        FReport->Forget();
         setWindowTitle(QString::fromLatin1(kCaption));
     });
     sheet->SetStartClearGroupEnabled(false);
@@ -195,6 +200,7 @@ void TMainForm::showTrend(TLogTableModel& table)
     TTrendForm form(FMessages, TTrendForm::TableRequested(QStringList{QString()} + FArguments), this);
     // Filtered through the form's own proxy: the table itself keeps every row.
     form.SetDataSet(&table);
+    form.OnServiceReport = [this](TDateTime begin, TDateTime end) { FReport->Run(std::make_pair(begin, end)); };
     FMessages.exec(form, TCentre::MainWindow);
 }
 
@@ -205,6 +211,7 @@ void TMainForm::showSimulator()
     TSimuForm form(FMessages, *FLogStore, this);
     FMessages.exec(form, TCentre::MainWindow);
     updatePortState();
+    FReport->RowsGenerated();
 }
 
 void TMainForm::SetSimulatorEnabled(bool on)
@@ -231,6 +238,7 @@ void TMainForm::imageLoadFinished(const QString& memoLine, const QString& path, 
     if (!loaded) return;
     // The rows of a file need no detection: the page opens even after a detection failed.
     SetPageEnabled(kPageControlSheet, true);
+    FReport->ImageLoaded(path);
     ShowPage(kPageControlSheet);
     setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromLatin1(kCaption), QFileInfo(path).fileName()));
 }
@@ -553,6 +561,7 @@ void TMainForm::ButtonRefreshClick()
 
     const TProtokoll protocol = FComSetup ? FComSetup->Protokoll() : FCOMEngine->Protokoll();
     const TDetection::TOutcome outcome = FDetection->Detect(protocol);
+    FDetectedAt = QDateTime::currentDateTime();
     for (const QString& line : std::as_const(FDetection->memo)) FDetectionPage->AddMemoLine(line);
     FDetectionPage->ScrollMemoToTop();
 

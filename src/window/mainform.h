@@ -35,6 +35,7 @@ class TLoggerControlSheet;
 class TLoggerSettingsPage;
 class TMessageService;
 class TProgress;
+class TServiceReportAction;
 class TYesNoBottomDlgForm;
 
 enum TCloseActionEvent : quint8 {
@@ -209,6 +210,9 @@ private:
     // The rows read or loaded and their table; page 2 works on them.
     std::unique_ptr<TLogStore> FLogStore;
     std::unique_ptr<TLogTable> FLogTable;
+    // What is known about the store's rows, and the "Service Report..." command.
+    std::unique_ptr<TServiceReportAction> FReport;
+    QDateTime FDetectedAt; // this PC's clock when the last detection read the transmitter's
 
     TLogForm* FLogForm = nullptr;
     TComSetupDlgForm* FComSetup = nullptr;

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -86,6 +87,17 @@ int main(int argc, char** argv)
                                                .arg(main.DeviceUniqueID().DeviceID)
                                                .arg(QDate::currentDate().toString(Qt::ISODate)));
     if (!SaveImage(archived, main.LogStore(), {}).ok) gShots.fail();
+
+    // The service report of that read: its first page as a PDF reader shows it.
+    const QString report = QDir::temp().filePath(QStringLiteral("quentry-service-report.pdf"));
+    w.Messages->queueFileName(report);
+    if (auto* button = main.findChild<QPushButton*>(QStringLiteral("ButtonReport"))) button->click();
+    const QString page = gShots.directory().filePath(QStringLiteral("service-report"));
+    if (QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "100", "-f", "1", "-l", "1", "-png", "-singlefile", report, page}) == 0)
+        std::fprintf(stderr, "%s.png\n", qPrintable(page));
+    else
+        gShots.fail();
+    QFile::remove(report);
 
     TComSetupDlgForm& setup = *w.ComSetupDlgForm;
     setup.InitPortComboBoxByName(main.COMEngine().PortName());

@@ -1,7 +1,10 @@
 // quentry-cli as a user runs it: each subcommand against the virtual transmitter (in the
 // tool with --demo, or in this process with --port), exit status and message of each
 // failure, and conversions identical to the exports of a read.
+#include "pdftext.h"
 #include "virtualtransmitter.h"
+
+#include <QCryptographicHash>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -343,4 +346,51 @@ TEST_F(CliTest, AKilledWriteLeavesTheOldFileOrTheNewOneWhole)
         for (const QString& f : visible) EXPECT_TRUE(f.startsWith("big.") || f == "Quentry.ini") << qPrintable(f);
     }
     EXPECT_GT(killedMidway, 3) << "the kills came while it ran";
+}
+
+TEST_F(CliTest, ReportOfAnImageTwiceGivesTheSameTextWithoutADisplay)
+{
+    const QString image = path("site.img");
+    ASSERT_EQ(run({"simulate", "--out", image, "--rows", "2000", "--start", "2020-03-01T12:10"}).exit, 0);
+    const struct { QStringList args; const char* message; } usage[] = {
+        {{"report"}, "report wants one image file"},
+        {{"report", image}, "report wants --pdf OUT.pdf"},
+        {{"report", image, "--out", "x.img"}, "option --out does not belong to 'report'"},
+    };
+    for (const auto& u : usage) {
+        const TRun r = run(u.args);
+        EXPECT_EQ(r.exit, 2) << qPrintable(u.args.join(' '));
+        EXPECT_TRUE(r.err.contains(u.message)) << qPrintable(r.err);
+    }
+    const TRun missing = run({"report", path("none.img"), "--pdf", path("none.pdf")});
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_TRUE(missing.err.contains("does not exist")) << qPrintable(missing.err);
+    EXPECT_FALSE(QFile::exists(path("none.pdf")));
+
+    // Two runs, one of them with no display and no platform named at all.
+    QStringList texts;
+    for (const char* name : {"a.pdf", "b.pdf"}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (texts.isEmpty())
+            for (const char* var : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(var);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUENTRY_CLI_PROGRAM), {"report", image, "--pdf", path(name)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const auto text = quentry::test::PdfText(path(name), {"-layout"});
+        if (!text) GTEST_SKIP() << quentry::test::PdfTextMissing().toStdString();
+        texts << *text;
+    }
+    const QRegularExpression made("service report made \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
+    ASSERT_GE(texts[0].count(made), 2);
+    EXPECT_EQ(texts[0].count(made), texts[0].count(QRegularExpression("Page \\d+ of \\d+"))) << "one footer a page";
+    EXPECT_EQ(QString(texts[0]).remove(made), QString(texts[1]).remove(made));
+    const QString t = texts[0].simplified();
+    EXPECT_TRUE(t.contains("Identity not recorded in this file"));
+    EXPECT_TRUE(t.contains("Rows 2000"));
+    EXPECT_TRUE(t.contains("Coverage 100 % (2000 of 2000 expected rows at that interval)"));
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(t.contains("SHA-256 " + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()));
 }

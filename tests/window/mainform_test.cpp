@@ -8,6 +8,8 @@
 #include "logform.h"
 #include "loggersettingspage.h"
 #include "mainform.h"
+#include "pdftext.h"
+#include "reportvisit.h"
 #include "messageservice.h"
 #include "ptypair.h"
 #include "simuform.h"
@@ -42,6 +44,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimeEdit>
 #include <gtest/gtest.h>
 #include <cmath>
 
@@ -729,6 +732,76 @@ TEST_F(MainWindowTest, ShowTrendOpensTheTrendWindowAndTheTableKeepsEveryRow)
         EXPECT_TRUE(control<QAction>("Exit1")->isEnabled());
         windows.reset();
     }
+}
+
+TEST_F(MainWindowTest, ServiceReportNamesWhatTheSessionKnowsOfTheRows)
+{
+    startTransmitter();
+    open();
+    readLogger();
+    auto* report = control<QPushButton>("ButtonReport");
+    ASSERT_TRUE(report->isEnabled());
+
+    // After a read: the detected transmitter, the link, the clock and the configuration.
+    const QString afterRead = dir.filePath("read.pdf");
+    messages().queueFileName(afterRead);
+    report->click();
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+    auto text = test::PdfText(afterRead, {"-layout"});
+    if (!text) GTEST_SKIP() << test::PdfTextMissing().toStdString();
+    QString t = text->simplified();
+    const THART_PAS_UniqueID& id = main().DeviceUniqueID();
+    for (const QString& s : {QStringLiteral("Manufacturer id %1").arg(id.FactoryID),
+                             QStringLiteral("Device id %1").arg(id.DeviceID), QStringLiteral("Protocol HART"),
+                             QStringLiteral("Adapter HART MODEM"), QStringLiteral("Clock offset"),
+                             QStringLiteral("Logger mode"), QStringLiteral("Source read from the transmitter"),
+                             QStringLiteral("Rows 30")})
+        EXPECT_TRUE(t.contains(s)) << s.toStdString();
+    // The hash it names is the one of the image Save Image then writes.
+    const QString image = saveImage("site.img");
+    EXPECT_TRUE(t.contains("SHA-256 " + FileSha256(image) + " of these rows as Save Image writes them"));
+    EXPECT_TRUE(report->isEnabled() && control<QAction>("Exit1")->isEnabled()) << "all enabled again";
+
+    // A loaded image: the file and its hash; what the file cannot say, it says so.
+    main().ShowPage(TMainForm::kPageDetection);
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    const QString afterLoad = dir.filePath("loaded.pdf");
+    messages().queueFileName(afterLoad);
+    report->click();
+    t = test::PdfText(afterLoad, {"-layout"})->simplified();
+    EXPECT_TRUE(t.contains("Identity not recorded in this file"));
+    EXPECT_TRUE(t.contains("Clock check not read"));
+    EXPECT_TRUE(t.contains("Source image file site.img SHA-256 " + FileSha256(image)));
+
+    // The trend window's Main menu: the rows of the filter's period.
+    const QString period = dir.filePath("period.pdf");
+    bool enabled = false;
+    messages().queueDialogAnswer([&](QDialog& d) {
+        auto* trend = qobject_cast<TTrendForm*>(&d);
+        if (!trend) return int(QDialog::Rejected);
+        trend->show();
+        auto* item = trend->findChild<QAction*>("ServiceReport1");
+        enabled = item && item->isEnabled();
+        auto* begin = trend->findChild<QTimeEdit*>("BeginTime");
+        begin->setTime(begin->time().addSecs(10 * 300)); // the first ten rows left out
+        trend->ApplyFilter();
+        messages().queueFileName(period);
+        if (item) item->trigger();
+        trend->hide();
+        return int(QDialog::Accepted);
+    });
+    control<QPushButton>("ButtonTrend")->click();
+    EXPECT_TRUE(enabled);
+    const auto periodText = test::PdfText(period, {"-layout"});
+    ASSERT_TRUE(periodText);
+    t = periodText->simplified();
+    EXPECT_TRUE(t.contains("Rows 20")) << t.left(1500).toStdString();
+    EXPECT_TRUE(t.contains("of the whole image file"));
+
+    // No rows, no report.
+    detect();
+    EXPECT_FALSE(report->isEnabled());
 }
 
 TEST_F(MainWindowTest, SimulateImageIsHiddenUnlessAskedFor)

@@ -104,6 +104,7 @@ void TLoggerControlSheet::buildControls()
     ButtonASC = makeButton(QStringLiteral("To ASCII File"), "ButtonASC", FExport);
     ButtonDBase = makeButton(QStringLiteral("To DBASE Table"), "ButtonDBase", FExport);
     ButtonTrend = makeButton(QStringLiteral("Show Trend"), "ButtonTrend", FExport);
+    ButtonReport = makeButton(QStringLiteral("Service Report..."), "ButtonReport", FExport);
     ButtonSimulate = makeButton(QStringLiteral("Simulate Image"), "ButtonSimulate", FExport);
     ButtonSimulate->hide(); // shown only when the program is started for the simulator
     Label4 = makeLabel("Label4", FExport);
@@ -114,7 +115,8 @@ void TLoggerControlSheet::buildControls()
     exports->addWidget(ButtonASC, 0, 1);
     exports->addWidget(ButtonDBase, 0, 2);
     exports->addWidget(ButtonTrend, 1, 0);
-    exports->addWidget(ButtonSimulate, 1, 1);
+    exports->addWidget(ButtonReport, 1, 1);
+    exports->addWidget(ButtonSimulate, 1, 2);
     exports->addWidget(Label4, 2, 0, 1, 3);
 
     auto* page = new QVBoxLayout(this);
@@ -132,6 +134,7 @@ void TLoggerControlSheet::buildControls()
     connect(ButtonDBase, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonDBaseClick);
     connect(ButtonTrend, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonTrendClick);
     connect(ButtonSimulate, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonSimulateClick);
+    connect(ButtonReport, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonReportClick);
 }
 
 // ---- the window's switches -------------------------------------------------------------
@@ -140,7 +143,7 @@ void TLoggerControlSheet::SetSimulateVisible(bool on) { ButtonSimulate->setVisib
 
 void TLoggerControlSheet::SetExportGroupEnabled(bool on)
 {
-    for (QPushButton* b : {ButtonASC, ButtonDBase, ButtonTrend, ButtonSImage}) b->setEnabled(on);
+    for (QPushButton* b : {ButtonASC, ButtonDBase, ButtonTrend, ButtonReport, ButtonSImage}) b->setEnabled(on);
 }
 
 void TLoggerControlSheet::SetStartClearGroupEnabled(bool on)
@@ -518,6 +521,14 @@ void TLoggerControlSheet::ButtonTrendClick()
                                   QStringLiteral("The trend window is not available yet.")});
         }
     }
+    endExport();
+}
+
+void TLoggerControlSheet::ButtonReportClick()
+{
+    if (!Idle() || FParts.store.LogCount() == 0 || !FHooks.serviceReport) return;
+    beginExport(TActivity::Reporting);
+    FHooks.serviceReport();
     endExport();
 }
 

@@ -56,6 +56,8 @@ struct TControlSheetHooks
     std::function<void(TLogTableModel& table)> showTrend;
     // Shows the simulator modally on the store; it may change the store's LogCount.
     std::function<void()> simulate;
+    // "Service Report...": asks for a file and writes the report of the store's rows.
+    std::function<void()> serviceReport;
 };
 
 class TLoggerControlSheet : public QWidget
@@ -92,11 +94,12 @@ public:
     void ButtonDBaseClick();
     void ButtonTrendClick();
     void ButtonSimulateClick();
+    void ButtonReportClick();
 
     const TElapsedClock& Clock() const { return FClock; }
 
 private:
-    enum class TActivity : quint8 { Idle, Reading, Clearing, Saving, Loading, Exporting, Trend, Simulating };
+    enum class TActivity : quint8 { Idle, Reading, Clearing, Saving, Loading, Exporting, Trend, Simulating, Reporting };
 
     void buildControls();
     void setActivity(TActivity a);
@@ -148,6 +151,7 @@ private:
     QPushButton* ButtonASC = nullptr;
     QPushButton* ButtonDBase = nullptr;
     QPushButton* ButtonTrend = nullptr;
+    QPushButton* ButtonReport = nullptr;
     QPushButton* ButtonSimulate = nullptr;
     QLabel* LabelTotalRec = nullptr;
     QLabel* LabelTime = nullptr;
