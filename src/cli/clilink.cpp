@@ -2,6 +2,7 @@
 
 #include "clihistory.h"
 #include "devicemodel.h"
+#include "portopenfailure.h"
 #include "settingsfile.h"
 #include "virtualtransmitter.h"
 
@@ -101,7 +102,7 @@ bool TCliLink::open(QString& error)
     engine.SetTime_ByteGap(quint32(cycle));
     engine.SetQuickReplies(FOptions.quick || stored.QuickReplies);
     if (!engine.OpenComByName(FPortName)) {
-        error = QStringLiteral("cannot open port %1: %2").arg(FPortName, engine.ComPort().ErrorString());
+        error = PortOpenFailureText(engine);
         return false;
     }
     return true;

@@ -33,6 +33,9 @@ const QList<TCommandInfo>& commands()
         {"convert", "convert FILE.img --ascii F | --dbf F | --csv F",
          "Export a saved log image to ASCII, dBASE or CSV (any combination).", {"ascii", "dbf", "csv"}},
         {"info", "info FILE.img", "Summarise a log image: rows, time span, events and errors.", {}},
+        {"report", "report FILE.img --pdf OUT.pdf",
+         "Write the service report of a log image as a PDF: data, completeness, daily volumes, events, trend.",
+         {"pdf"}},
         {"decode", "decode hart HEX | decode fast HEX | decode row HEX [--page]",
          "Decode a reply frame or a 44-byte logger row copied from the communication log.", {"page"}},
         {"history", "history list | history show KEY | history export KEY [--from ISO] [--to ISO] --out F.img | "
@@ -74,7 +77,8 @@ const char* const kCommonHelp =
     "                        with --demo a private one unless this names one\n"
     "  --no-history          leave the site history alone\n"
     "  --json                machine-readable output (detect, info, decode, rtc, config, history)\n"
-    "  --help                this text\n";
+    "  --help                this text\n"
+    "  --version             the program's version\n";
 
 const char* const kExitHelp =
     "Exit status:\n"
@@ -150,9 +154,11 @@ QString CommandHelp(const QString& command)
             "indexes), 'unreadable' (rows the logger has never came back readable) or 'overwritten' (the\n"
             "ring went round before anyone read them).\n\n");
     if (command == "clear") s += QStringLiteral("  --yes        do not ask\n\n");
+    if (command == "report") s += QStringLiteral("  --pdf FILE   the report to write (replaced only once it is whole)\n\n");
     if (command == "decode") s += QStringLiteral("  --page       the row was read in a page (words low byte first)\n\n");
     s += QLatin1String(kCommonHelp);
-    if (command != "ports" && command != "convert" && command != "info" && command != "decode")
+    if (command != "ports" && command != "convert" && command != "info" && command != "decode" &&
+        command != "report")
         s += QStringLiteral("\n") + QLatin1String(kExitHelp);
     return s;
 }
@@ -206,6 +212,7 @@ TCommandLine ParseCommandLine(const QStringList& args)
         else if (name == "ascii") { take(c.ascii); used << name; }
         else if (name == "dbf") { take(c.dbf); used << name; }
         else if (name == "csv") { take(c.csv); used << name; }
+        else if (name == "pdf") { take(c.pdf); used << name; }
         else if (name == "protocol") {
             if (take(v)) c.common.protocol = parseChoice(v, {{"hart", 0}, {"fast", 1}, {"mode3", 1}}, c.error, "protocol");
         } else if (name == "adapter") {

@@ -31,6 +31,7 @@ struct TCommandLine
     TCommonOptions common;
     // Command options
     QString out, ascii, dbf, csv;
+    QString pdf;                  // report: the PDF to write
     bool yes = false;
     int giveUpSeconds = 60;       // read: end after this long without a reply (0: never)
     bool pageOrder = false;       // decode row: the bytes come from a page (low byte first)

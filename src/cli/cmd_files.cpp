@@ -10,9 +10,8 @@
 #include <QMap>
 
 namespace quentry::cli {
-namespace {
 
-bool loadImage(const QString& path, TLogStore& store, TTerminalFeedback& f, QString& error)
+bool LoadImageArgument(const QString& path, TLogStore& store, TTerminalFeedback& f, QString& error)
 {
     if (!QFileInfo::exists(path)) {
         error = QStringLiteral("%1 does not exist").arg(path);
@@ -29,17 +28,18 @@ bool loadImage(const QString& path, TLogStore& store, TTerminalFeedback& f, QStr
     return true;
 }
 
-} // namespace
-
 int RunConvert(const TCommandLine& c, TTerminalFeedback& f)
 {
     if (c.arguments.size() != 1) return UsageError(f, QStringLiteral("convert wants one image file"));
     const TExportTargets targets{QString(), c.ascii, c.dbf, c.csv};
     if (!targets.any()) return UsageError(f, QStringLiteral("convert wants --ascii, --dbf or --csv"));
+    const QString clash =
+        FindFileClash({{QStringLiteral("the input image"), c.arguments[0]}}, NamedTargets(targets));
+    if (!clash.isEmpty()) return Fail(f, clash + QStringLiteral("; nothing was written"));
     QString error;
     if (!CheckTargets(targets, error)) return Fail(f, error);
     TLogStore store(&f);
-    if (!loadImage(c.arguments[0], store, f, error)) return Fail(f, error);
+    if (!LoadImageArgument(c.arguments[0], store, f, error)) return Fail(f, error);
     if (!WriteTargets(targets, store, f, error)) return Fail(f, error);
     return 0;
 }
@@ -49,7 +49,7 @@ int RunInfo(const TCommandLine& c, TTerminalFeedback& f)
     if (c.arguments.size() != 1) return UsageError(f, QStringLiteral("info wants one image file"));
     TLogStore store(&f);
     QString error;
-    if (!loadImage(c.arguments[0], store, f, error)) return Fail(f, error);
+    if (!LoadImageArgument(c.arguments[0], store, f, error)) return Fail(f, error);
 
     QMap<QString, int> events, errors, warnings;
     QDateTime first, last;

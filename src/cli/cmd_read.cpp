@@ -113,7 +113,7 @@ QString keepAside(const TLogStore& store, const QString& historyFile, const TDev
 int RunRead(const TCommandLine& c, TTerminalFeedback& f)
 {
     const bool keep = !c.common.noHistory;
-    const TExportTargets targets{c.out, c.ascii, c.dbf, c.csv};
+    TExportTargets targets{c.out, c.ascii, c.dbf, c.csv};
     if (!targets.any() && !keep)
         return UsageError(f, QStringLiteral("read --no-history wants --out FILE.img, --ascii, --dbf or --csv"));
     if (c.newRows && !keep) return UsageError(f, QStringLiteral("--new reads what the site history lacks: it needs the history"));
@@ -121,6 +121,11 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
     std::optional<TDeviceKey> named;
     if (!c.device.isEmpty() && !(named = TDeviceKey::Parse(c.device)))
         return UsageError(f, QStringLiteral("'%1' is no transmitter key (such as 96-81-74565)").arg(c.device));
+    // The communication log is written from the start: it must not land on a file either.
+    const QString clash =
+        FindFileClash({{QStringLiteral("the settings file"), c.common.settings}},
+                      NamedTargets(targets) << TNamedPath{QStringLiteral("--log"), c.common.logFile});
+    if (!clash.isEmpty()) return Fail(f, clash + QStringLiteral("; nothing was read or written"));
     QString error;
     if (!CheckTargets(targets, error)) return Fail(f, error);
     // A history that is refused stops the read before it starts: nothing would keep its rows.
@@ -240,6 +245,8 @@ int RunRead(const TCommandLine& c, TTerminalFeedback& f)
         return status;
     }
     if (!ending.isEmpty()) f.note(QStringLiteral("quentry-cli: %1; writing the %2 row(s) read so far").arg(ending).arg(rows));
+    // A read that did not end complete never takes the place of a file already there.
+    if (!completed) targets = SparingExistingFiles(targets, QDateTime::currentDateTime(), f);
     // The interrupt that stopped the read does not cancel the saving of what was read; a
     // second one ends the program at once and says the files are incomplete.
     TTerminalFeedback::setWritingFiles(true);

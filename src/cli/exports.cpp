@@ -11,11 +11,23 @@
 
 namespace quentry::cli {
 
+QList<TNamedPath> NamedTargets(const TExportTargets& t)
+{
+    return {{QStringLiteral("--out"), t.image},
+            {QStringLiteral("--ascii"), t.ascii},
+            {QStringLiteral("--dbf"), t.dbf},
+            {QStringLiteral("--csv"), t.csv}};
+}
+
 bool CheckTargets(const TExportTargets& t, QString& error)
 {
     for (const QString& path : {t.image, t.ascii, t.dbf, t.csv}) {
         if (path.isEmpty()) continue;
         const QFileInfo file(path);
+        if (file.isDir()) {
+            error = QStringLiteral("cannot write %1: it is a folder").arg(path);
+            return false;
+        }
         const QFileInfo dir(file.absolutePath());
         if (!dir.isDir()) {
             error = QStringLiteral("cannot write %1: directory %2 does not exist").arg(path, dir.filePath());
@@ -27,6 +39,32 @@ bool CheckTargets(const TExportTargets& t, QString& error)
         }
     }
     return true;
+}
+
+QString PartialName(const QString& path, const QDateTime& when)
+{
+    const QFileInfo file(path);
+    const QString suffix = file.suffix().isEmpty() ? QString() : QLatin1Char('.') + file.suffix();
+    const QString stem = (file.suffix().isEmpty() ? file.fileName() : file.completeBaseName()) +
+                         QStringLiteral(".partial-") + when.toString(QStringLiteral("yyyy-MM-dd-HHmm"));
+    const QDir folder = file.dir();
+    QString name = folder.filePath(stem + suffix);
+    for (int n = 2; QFileInfo(name).exists() || QFileInfo(name).isSymLink(); ++n)
+        name = folder.filePath(QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(suffix));
+    return name;
+}
+
+TExportTargets SparingExistingFiles(const TExportTargets& t, const QDateTime& when, TTerminalFeedback& f)
+{
+    TExportTargets spared = t;
+    for (QString* path : {&spared.image, &spared.ascii, &spared.dbf, &spared.csv}) {
+        if (path->isEmpty() || !QFileInfo::exists(*path)) continue;
+        const QString partial = PartialName(*path, when);
+        f.note(QStringLiteral("quentry-cli: %1 exists and is kept as it was; the rows read so far go to %2")
+                   .arg(*path, partial));
+        *path = partial;
+    }
+    return spared;
 }
 
 bool WriteTargets(const TExportTargets& t, const TLogStore& store, TTerminalFeedback& f, QString& error)

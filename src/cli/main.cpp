@@ -3,6 +3,7 @@
 #include "clioptions.h"
 #include "commands.h"
 #include "numberformat.h"
+#include "quentryversion.h"
 #include "terminalfeedback.h"
 
 #include <QCoreApplication>
@@ -13,13 +14,14 @@ using namespace quentry::cli;
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quentry"));
     UseDotDecimalSeparator();
     TTerminalFeedback::installInterruptHandler();
     TTerminalFeedback feedback;
 
     const QStringList args = QCoreApplication::arguments();
+    if (args.mid(1).contains(QLatin1String("--version"))) return std::printf("quentry-cli %s\n", QUENTRY_VERSION) < 0;
     if (args.size() > 1 && args[1] == QLatin1String("simulate")) return RunSimulate(args.mid(2), feedback);
     const TCommandLine c = ParseCommandLine(args);
     if (c.help) {
@@ -34,6 +36,7 @@ int main(int argc, char** argv)
         {"clear", RunClear},     {"rtc", RunRtc},       {"config", RunConfig},
         {"convert", RunConvert}, {"info", RunInfo},     {"decode", RunDecode},
         {"history", RunHistory},
+        {"report", RunReport},
     };
     for (const auto& r : runs)
         if (r.first == c.command) return r.second(c, feedback);

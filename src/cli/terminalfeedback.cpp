@@ -1,5 +1,7 @@
 #include "terminalfeedback.h"
 
+#include "filereplacement.h"
+
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -18,10 +20,14 @@ void onInterrupt(int signal)
         gSignal = signal;
         return;
     }
-    static const char kWriting[] = "\nquentry-cli: interrupted again: stopped at once, the files being written are incomplete\n";
+    static const char kWriting[] =
+        "\nquentry-cli: interrupted again: stopped at once; the file being written was "
+        "not put in place (an earlier file of its name is as it was), the files "
+        "written before it are whole\n";
     static const char kOther[] = "\nquentry-cli: interrupted again: stopped at once\n";
     if (gWriting) say(kWriting, sizeof kWriting - 1);
     else say(kOther, sizeof kOther - 1);
+    RemoveUnfinishedReplacements();
     ::_exit(128 + gSignal);
 }
 

@@ -2,6 +2,7 @@
 
 #include "comengine.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quentry {
@@ -83,6 +85,10 @@ TComSetupDlgForm::TComSetupDlgForm(QWidget* parent) : QDialog(parent), FPortList
     connect(FPort, &QComboBox::activated, this, &TComSetupDlgForm::AdapterChange);
     connect(FPort->lineEdit(), &QLineEdit::textEdited, this, &TComSetupDlgForm::AdapterChange);
 
+    FPortPoll = new QTimer(this);
+    FPortPoll->setInterval(kPortPollMs);
+    connect(FPortPoll, &QTimer::timeout, this, &TComSetupDlgForm::RefreshPortList);
+
     RefreshPortList();
     FPort->setEditText(QStringLiteral("COM1"));
     FMode->setCurrentIndex(0);
@@ -92,19 +98,37 @@ TComSetupDlgForm::TComSetupDlgForm(QWidget* parent) : QDialog(parent), FPortList
 
 void TComSetupDlgForm::RefreshPortList()
 {
+    const QStringList ports = FPortLister ? FPortLister() : QStringList();
+    QStringList items;
+    for (int i = 0; i < FPort->count(); ++i) items << FPort->itemText(i);
+    // Nothing changes under a user who is choosing from the open list or typing, unless a
+    // port came or went.
+    if (items == ports) return;
+    if (FPort->view()->isVisible() && FPortPoll->isActive()) return;
     const QString shown = FPort->currentText();
+    const int cursor = FPort->lineEdit()->cursorPosition();
     const QSignalBlocker quiet(FPort);
     FPort->clear();
-    FPort->addItems(FPortLister ? FPortLister() : QStringList());
+    FPort->addItems(ports);
     const int at = FPort->findText(shown);
     FPort->setCurrentIndex(at);
     if (at < 0) FPort->setEditText(shown);
+    FPort->lineEdit()->setCursorPosition(cursor);
 }
+
+void TComSetupDlgForm::SetPortPollInterval(int ms) { FPortPoll->setInterval(ms); }
 
 void TComSetupDlgForm::showEvent(QShowEvent* event)
 {
     RefreshPortList();
+    FPortPoll->start();
     QDialog::showEvent(event);
+}
+
+void TComSetupDlgForm::hideEvent(QHideEvent* event)
+{
+    FPortPoll->stop();
+    QDialog::hideEvent(event);
 }
 
 int TComSetupDlgForm::InitPortComboBoxByComPortNumber(quint16 PortNum)

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QSpinBox;
+class QTimer;
 
 namespace quentry {
 
@@ -49,16 +50,20 @@ public:
     void SetQuickReplies(bool on);
 
     // Replaces the port items with the ports the system lists, sorted as text, keeping
-    // the text the box shows.
+    // the text the box shows. While the dialog is shown it looks again every
+    // kPortPollMs, so a port plugged in or pulled out shows at once.
     void RefreshPortList();
     // The port list source; tests give their own.
     void SetPortLister(std::function<QStringList()> lister) { FPortLister = std::move(lister); }
+    static constexpr int kPortPollMs = 1000;
+    void SetPortPollInterval(int ms);
 
     // "OK" and "Cancel".
     void ButtonOKClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void AdapterChange();
@@ -68,6 +73,7 @@ private:
     TProtokoll FProtokoll = prt_HART;
     quint8 FAdapter = 0;
     std::function<QStringList()> FPortLister;
+    QTimer* FPortPoll;
     QComboBox* FPort;
     QComboBox* FAdapterBox;
     QComboBox* FMode;

@@ -209,9 +209,11 @@ void TLogForm::SaveClick()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("Text files (*.txt);;All files (*)"));
     dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setDirectory(FMessages->fileDialogFolder());
     dialog.selectFile(QStringLiteral("Quentry-log.txt"));
     if (FMessages->exec(dialog, TCentre::Screen) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = dialog.selectedFiles().constFirst();
+    FMessages->noteFileUsed(path);
     QString why;
     if (!SaveToFile(path, &why))
         FMessages->error(QStringLiteral("The log could not be saved to %1!\r\n%2").arg(QDir::toNativeSeparators(path), why));

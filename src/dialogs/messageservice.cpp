@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QStandardPaths>
 
 namespace quentry {
 
@@ -102,14 +104,29 @@ int TMessageService::exec(QDialog& dialog, TCentre where)
     return dialog.exec();
 }
 
-QString TMessageService::getFileName(const TFileDialogRequest& request)
+QString TMessageService::fileDialogFolder() const
 {
+    if (!FLastFolder.isEmpty() && QFileInfo(FLastFolder).isDir()) return FLastFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void TMessageService::noteFileUsed(const QString& path)
+{
+    if (!path.isEmpty()) FLastFolder = QFileInfo(path).absolutePath();
+}
+
+QString TMessageService::getFileName(const TFileDialogRequest& asked)
+{
+    TFileDialogRequest request = asked;
+    if (request.directory.isEmpty()) request.directory = fileDialogFolder();
     FFileDialogs.append(request);
     const bool save = request.mode == TFileDialogRequest::TMode::Save;
     if (FScripted) {
         QString path = FFileAnswers.isEmpty() ? QString() : FFileAnswers.takeFirst();
         if (save && !path.isEmpty() && !request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QLatin1Char('.') + request.defaultSuffix;
+        noteFileUsed(path);
         return path;
     }
     QFileDialog dialog(FMainWindow, request.caption, request.directory, request.filter);
@@ -127,7 +144,9 @@ QString TMessageService::getFileName(const TFileDialogRequest& request)
     const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     if (hadCursor)
         QApplication::restoreOverrideCursor();
-    return chosen ? dialog.selectedFiles().constFirst() : QString();
+    const QString path = chosen ? dialog.selectedFiles().constFirst() : QString();
+    noteFileUsed(path);
+    return path;
 }
 
 std::unique_ptr<TProgress> TMessageService::showProgress(const TProgressOptions& options)

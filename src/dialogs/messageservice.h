@@ -65,7 +65,8 @@ public:
     void showError(const QString& text, TMessageButton button = TMessageButton::Ok) override;
     void beep() override;
 
-    // A file dialog; the chosen path, or empty when it was cancelled.
+    // A file dialog; the chosen path, or empty when it was cancelled. One without a
+    // directory starts in fileDialogFolder().
     QString getFileName(const TFileDialogRequest& request);
     QString getSaveFileName(TFileDialogRequest request)
     {
@@ -77,6 +78,12 @@ public:
         request.mode = TFileDialogRequest::TMode::Open;
         return getFileName(request);
     }
+
+    // Where file dialogs start: the folder of the file last chosen or used, else the
+    // user's documents folder, never the program's own (an installed one cannot be written).
+    QString fileDialogFolder() const;
+    // A file the user chose or opened some other way (dropped, named at start).
+    void noteFileUsed(const QString& path);
 
     // Centres a top-level widget on the screen or on the main window.
     void centre(QWidget& widget, TCentre where) const;
@@ -105,6 +112,7 @@ private:
     QList<TDialogAnswer> FDialogAnswers;
     QList<TMessage> FShown;
     QList<QString> FFileAnswers;
+    QString FLastFolder;
     QList<TFileDialogRequest> FFileDialogs;
 };
 

@@ -17,6 +17,7 @@ public:
     // Lets layouts and paints settle, then writes name.png and prints its path.
     void save(QWidget& widget, const QString& name);
     void fail() { ++FFailures; }
+    const QDir& directory() const { return FOut; }
     int exitCode() const { return FFailures == 0 ? 0 : 1; }
 
 private:

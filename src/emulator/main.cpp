@@ -1,6 +1,7 @@
 // quentry-emulator: a virtual transmitter on a pseudo-terminal. Prints the port path on
 // stdout and serves it until SIGINT or SIGTERM.
 #include "faultplan.h"
+#include "quentryversion.h"
 #include "virtualtransmitter.h"
 
 #include <QCommandLineParser>
@@ -101,6 +102,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quentry-emulator"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUENTRY_VERSION));
     QCommandLineParser p;
     p.setApplicationDescription(
         QStringLiteral("A virtual transmitter with a data logger on a pseudo-terminal. It prints the path of the\n"
@@ -108,6 +110,7 @@ int main(int argc, char** argv)
                        "interrupted (Ctrl-C, SIGTERM).\n\n") +
         FaultGrammarHelp() + QStringLiteral("\n") + LoggerDefectsHelp());
     p.addHelpOption();
+    p.addVersionOption();
     p.addOptions({
         {QStringLiteral("protocol"), QStringLiteral("Protocol at start: hart (1200 baud 8-O-1) or fast (57600 8-N-1); "
                                                     "with an adapter, its mode commands switch it. Default hart."),

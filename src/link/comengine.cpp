@@ -259,8 +259,7 @@ bool TCOMEngine::openPort()
     if (FComPort->Connected()) return true;
     if (FComPort->Open()) return true;
     // Reported here instead of thrown through the caller: the engineer sees why.
-    AddLog(QStringLiteral("ERROR"),
-           QStringLiteral("%1 cannot be opened: %2").arg(FComPort->PortName(), FComPort->ErrorString()));
+    AddLog(QStringLiteral("ERROR"), PortOpenFailureText(*this));
     return false;
 }
 

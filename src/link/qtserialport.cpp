@@ -1,8 +1,10 @@
 #include "qtserialport.h"
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -23,6 +25,28 @@ QSerialPort::Parity toQt(TParity p)
     case TParity::None: break;
     }
     return QSerialPort::NoParity;
+}
+
+// Why QSerialPort refused to open a port. Its PermissionError stands for a refused
+// permission, a device another program holds (EBUSY, a lock file) and, on Windows, a port
+// that is open elsewhere; on Unix the device node itself tells the first from the others.
+TPortOpenFailure ClassifyOpenError(QSerialPort::SerialPortError error, const QString& portName)
+{
+#ifdef Q_OS_UNIX
+    // The device node as QSerialPort opens it: a path as given, a bare name under /dev.
+    const bool path = portName.startsWith(QLatin1Char('/')) || portName.startsWith(QLatin1String("./")) ||
+                      portName.startsWith(QLatin1String("../"));
+    const QByteArray node = (path ? portName : QStringLiteral("/dev/") + portName).toLocal8Bit();
+    if (::access(node.constData(), F_OK) != 0 && errno == ENOENT) return TPortOpenFailure::NotPresent;
+    if (::access(node.constData(), R_OK | W_OK) != 0 && errno == EACCES) return TPortOpenFailure::Permission;
+#else
+    Q_UNUSED(portName);
+#endif
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError: return TPortOpenFailure::NotPresent;
+    case QSerialPort::PermissionError: return TPortOpenFailure::InUse;
+    default: return TPortOpenFailure::Other;
+    }
 }
 
 } // namespace
@@ -53,10 +77,12 @@ bool TQtSerialPort::Open()
     FOpening = false;
     if (!opened) {
         setErrorString(FPort.errorString());
+        setOpenFailure(ClassifyOpenError(FPort.error(), Settings().portName));
         FPort.clearError();
         return false;
     }
     setErrorString({});
+    setOpenFailure(TPortOpenFailure::None);
     ApplySettings();
     FHasCounters = readLineCounters(FCounters);
     notifyAfterOpen();

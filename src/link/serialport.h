@@ -3,6 +3,8 @@
 // together, five notification handlers that can be copied between port objects, and
 // the few operations of a half-duplex request/reply line. Protocol code never names a
 // concrete port; the Qt implementation, a pseudo-terminal and test fakes stand in.
+#include "portopenfailure.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -90,8 +92,8 @@ public:
     void SetHandlers(const TSerialHandlers& h) { FHandlers = h; }
     void DetachHandlers() { FHandlers = {}; }
 
-    // False (with ErrorString set) when the port cannot be opened; the after-open
-    // handler runs once it is open.
+    // False (with ErrorString and OpenFailure set) when the port cannot be opened; the
+    // after-open handler runs once it is open.
     virtual bool Open() = 0;
     virtual void Close() = 0;
     virtual bool Connected() const = 0;
@@ -103,11 +105,14 @@ public:
     virtual void SetRTS(bool on) = 0;
     virtual void AbortAllAsync() = 0;
     virtual QString ErrorString() const { return FErrorString; }
+    // Why the last Open failed; None after one that succeeded.
+    TPortOpenFailure OpenFailure() const { return FOpenFailure; }
 
 protected:
     // Called when settings change while the port is open.
     virtual void ApplySettings() = 0;
     void setErrorString(const QString& s) { FErrorString = s; }
+    void setOpenFailure(TPortOpenFailure f) { FOpenFailure = f; }
     void notifyAfterOpen() const { if (FHandlers.afterOpen) FHandlers.afterOpen(); }
     void notifyAfterClose() const { if (FHandlers.afterClose) FHandlers.afterClose(); }
     void notifyError(TLineErrors e) const { if (FHandlers.error) FHandlers.error(e); }
@@ -122,6 +127,7 @@ private:
     int FUpdateDepth = 0;
     bool FPendingApply = false;
     QString FErrorString;
+    TPortOpenFailure FOpenFailure = TPortOpenFailure::None;
 };
 
 // What the adapters copy from one port object to another and back: the line settings
@@ -134,7 +140,12 @@ void CopyPortSettings(const TSerialPort& from, TSerialPort& to, bool withFlowCho
 class THolderSerialPort final : public TSerialPort
 {
 public:
-    bool Open() override { setErrorString(QStringLiteral("holder port is never opened")); return false; }
+    bool Open() override
+    {
+        setErrorString(QStringLiteral("holder port is never opened"));
+        setOpenFailure(TPortOpenFailure::Other);
+        return false;
+    }
     void Close() override {}
     bool Connected() const override { return false; }
     bool Write(const quint8*, int) override { return false; }

@@ -1,5 +1,6 @@
 #include "asciiexport.h"
 
+#include "filereplacement.h"
 #include "wire/datetime.h"
 
 #include <QFile>
@@ -177,10 +178,14 @@ TFileResult ExportAscii(const QString& path, int count, const TRowAt& rowAt, con
     clock.Start();
     loop.ProcessEvents();
 
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    TFileReplacement replacement(path);
+    QFile file;
+    if (replacement.Begin()) file.setFileName(replacement.WorkPath());
+    if (replacement.WorkPath().isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         loop.Hide();
-        result.error = QStringLiteral("Error creating %1!\r%2").arg(name, file.errorString());
+        result.error =
+            QStringLiteral("Error creating %1!\r%2")
+                .arg(name, replacement.WorkPath().isEmpty() ? replacement.ErrorString() : file.errorString());
         context.Feedback->showError(result.error);
         return result;
     }
@@ -213,9 +218,14 @@ TFileResult ExportAscii(const QString& path, int count, const TRowAt& rowAt, con
     }
     // A full disk may show only when the buffer goes out.
     if (!writeFailed && !file.flush()) writeFailed = true;
-    const QString why = file.errorString();
+    QString why = file.errorString();
     file.close();
     loop.Hide();
+    // A cancelled export is kept with the rows written so far, as it always was.
+    if (!writeFailed && !replacement.Commit()) {
+        writeFailed = true;
+        why = replacement.ErrorString();
+    }
 
     result.records = written;
     if (writeFailed) {

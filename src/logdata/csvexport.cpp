@@ -1,7 +1,9 @@
 #include "csvexport.h"
 
+#include "filereplacement.h"
+
 #include <QDateTime>
-#include <QSaveFile>
+#include <QFile>
 #include <charconv>
 #include <cmath>
 
@@ -84,9 +86,12 @@ TFileResult ExportCsv(const QString& path, const TLogTableModel& table, const TO
 TFileResult ExportCsv(const QString& path, int count, const TRecordAt& recordAt, const TOperationContext& context)
 {
     TFileResult result;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("Error creating %1!\r%2").arg(FileNameOnly(path), file.errorString());
+    TFileReplacement replacement(path);
+    QFile file;
+    if (replacement.Begin()) file.setFileName(replacement.WorkPath());
+    if (replacement.WorkPath().isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const QString why = replacement.WorkPath().isEmpty() ? replacement.ErrorString() : file.errorString();
+        result.error = QStringLiteral("Error creating %1!\r%2").arg(FileNameOnly(path), why);
         context.Feedback->showError(result.error);
         return result;
     }
@@ -102,8 +107,15 @@ TFileResult ExportCsv(const QString& path, int count, const TRecordAt& recordAt,
             text.clear();
         }
     }
-    if (!written || file.write(text) != text.size() || !file.commit()) {
-        result.error = QStringLiteral("Error writing %1!\r%2").arg(FileNameOnly(path), file.errorString());
+    written = written && file.write(text) == text.size() && file.flush();
+    QString why = file.errorString();
+    file.close();
+    if (written && !replacement.Commit()) {
+        written = false;
+        why = replacement.ErrorString();
+    }
+    if (!written) {
+        result.error = QStringLiteral("Error writing %1!\r%2").arg(FileNameOnly(path), why);
         context.Feedback->showError(result.error);
         return result;
     }

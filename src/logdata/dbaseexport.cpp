@@ -1,9 +1,7 @@
 #include "dbaseexport.h"
 
 #include "dbf/dbfconnection.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "filereplacement.h"
 
 namespace quentry {
 namespace {
@@ -82,7 +80,16 @@ TFileResult ExportDbase(const QString& path, int count, const std::function<TLog
 
     dbf::TDbfTable dbfTable;
     dbf::TDbfConnection connection;
-    connection.SetDirectory(QFileInfo(path).absolutePath());
+    // The table is made under its own name in a private folder beside the file and takes the
+    // file's place only when it is complete: a failed export leaves the old table as it was.
+    TFileReplacement replacement(path);
+    if (!replacement.Begin()) {
+        loop.Hide();
+        result.error = QStringLiteral("Error creating table %1!\r%2").arg(name, replacement.ErrorString());
+        context.Feedback->showError(result.error);
+        return result;
+    }
+    connection.SetDirectory(replacement.WorkDirectory());
 
     loop.Hide();
     o.maximum = count - 1;
@@ -93,7 +100,6 @@ TFileResult ExportDbase(const QString& path, int count, const std::function<TLog
     clock.Start();
     loop.ProcessEvents();
 
-    QFile::remove(path); // a file that stays makes CREATE TABLE fail, which is reported
     QString why;
     if (!connection.Execute(BuildCreateTableSql(name), &why)) {
         loop.Hide();
@@ -122,8 +128,9 @@ TFileResult ExportDbase(const QString& path, int count, const std::function<TLog
     const int exported = dbfTable.RecordCount();
     const bool closed = dbfTable.Close();
     loop.Hide();
-    if (!closed) {
-        result.error = QStringLiteral("Error writing table %1!\r%2").arg(name, dbfTable.ErrorString());
+    if (!closed || !replacement.Commit()) {
+        result.error = QStringLiteral("Error writing table %1!\r%2")
+                           .arg(name, closed ? replacement.ErrorString() : dbfTable.ErrorString());
         context.Feedback->showError(result.error);
         return result;
     }

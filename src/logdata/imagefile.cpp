@@ -1,12 +1,12 @@
 #include "imagefile.h"
 
+#include "filereplacement.h"
 #include "imagerow.h"
 #include "wire/crc16.h"
 #include "wire/wireconv.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cmath>
 
 namespace quentry {
@@ -14,12 +14,28 @@ namespace {
 
 int RoundedPercent(int i, int count) { return int(std::nearbyint(double(i) / double(count) * 100)); }
 
+// Why a path cannot be a log image before a byte of it is read; empty when it may be one.
+QString RefusedBeforeReading(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir()) return QStringLiteral("it is a folder");
+    if (!info.isFile()) return QStringLiteral("it is a device file, not a file of rows");
+    if (info.size() == 0) return QStringLiteral("the file is empty");
+    return {};
+}
+
 QString CannotWrite(const QString& name, const QString& reason)
 {
     return QStringLiteral("Error writing %1!\r%2").arg(name, reason);
 }
 
 } // namespace
+
+void EncodeImageRecord(const THART_PAS_LOG_Row& row, quint8* out)
+{
+    EncodeImageRow(row, out);
+    writeLE16(out + kImageRowSize, CRC16(out, 0, kImageRowSize));
+}
 
 TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperationContext& context)
 {
@@ -36,9 +52,9 @@ TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperat
     loop.ProcessEvents();
 
     const QString name = FileNameOnly(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = CannotWrite(name, file.errorString());
+    TFileReplacement replacement(path);
+    if (!replacement.Begin()) {
+        result.error = CannotWrite(name, replacement.ErrorString());
         context.Feedback->showError(result.error);
         return result;
     }
@@ -62,9 +78,7 @@ TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperat
             result.canceled = true;
             break;
         }
-        quint8* record = out + kImageHeaderSize + qsizetype(kImageRecordSize) * i;
-        EncodeImageRow(store.Row(i), record);
-        writeLE16(record + kImageRowSize, CRC16(record, 0, kImageRowSize));
+        EncodeImageRecord(store.Row(i), out + kImageHeaderSize + qsizetype(kImageRecordSize) * i);
         ++written;
         loop.SetElapsedText(prefix, PercentOf(position, 100));
         loop.AfterRow(i);
@@ -72,15 +86,18 @@ TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperat
     loop.Hide();
 
     if (written == 0) { // nothing worth a file: keep whatever was there
-        file.cancelWriting();
         result.error = QStringLiteral("canceled before the first record");
         return result;
     }
     // The count always says how many rows follow, so even a cancelled save loads again.
     writeLE32(out, quint32(written));
     image.truncate(qsizetype(kImageHeaderSize) + qsizetype(kImageRecordSize) * written);
-    if (file.write(image) != image.size() || !file.commit()) {
-        result.error = CannotWrite(name, file.errorString());
+    QFile file(replacement.WorkPath());
+    const bool whole = file.open(QIODevice::WriteOnly) && file.write(image) == image.size() && file.flush();
+    const QString why = file.errorString();
+    file.close();
+    if (!whole || !replacement.Commit()) {
+        result.error = CannotWrite(name, whole ? replacement.ErrorString() : why);
         context.Feedback->showError(result.error);
         return result;
     }
@@ -94,8 +111,8 @@ TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperat
 TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationContext& context)
 {
     TFileResult result;
-    if (!QFileInfo(path).isFile()) {
-        result.error = QStringLiteral("file not found");
+    if (!QFileInfo::exists(path)) { // as a cancelled dialog: the store is not touched
+        result.error = QStringLiteral("it does not exist");
         return result;
     }
     TElapsedClock ownClock;
@@ -104,6 +121,8 @@ TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationCon
     clock.Start();
     loop.ProcessEvents();
     store.Clear();
+    result.error = RefusedBeforeReading(path);
+    if (!result.error.isEmpty()) return result;
 
     const QString name = FileNameOnly(path);
     QFile file(path);
@@ -114,12 +133,28 @@ TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationCon
     }
     quint8 header[kImageHeaderSize];
     if (file.read(reinterpret_cast<char*>(header), kImageHeaderSize) != kImageHeaderSize) {
-        result.error = QStringLiteral("header shorter than 4 bytes");
+        result.error = QStringLiteral("the file is shorter than its 4-byte row count");
         return result;
     }
     const qint32 count = qint32(readLE32(header));
-    if (count > kImageMaxRowCount) {
-        result.error = QStringLiteral("record count %1 out of range").arg(count);
+    if (count > kImageMaxRowCount || count < 0) {
+        result.error = QStringLiteral("its row count %1 is not one a logger image can have (0 to %2)")
+                           .arg(count)
+                           .arg(kImageMaxRowCount);
+        return result;
+    }
+    if (count == 0) {
+        result.error = QStringLiteral("it holds no rows");
+        return result;
+    }
+    // Known before a row is read: a file cut short is refused whole, with the check's message.
+    const qint64 needed = kImageHeaderSize + qint64(kImageRecordSize) * count;
+    if (file.size() < needed) {
+        result.error = QStringLiteral("the file is too short for its %1 rows: %2 bytes, %3 needed")
+                           .arg(count)
+                           .arg(file.size())
+                           .arg(needed);
+        context.Feedback->showError(QStringLiteral("Crc Error!\rAborted!"));
         return result;
     }
 
@@ -144,8 +179,8 @@ TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationCon
             store.Clear();
             loaded = 0;
             loop.Hide();
-            result.error = whole ? QStringLiteral("checksum error in record %1").arg(i)
-                                 : QStringLiteral("record %1 cut short").arg(i);
+            result.error = whole ? QStringLiteral("row %1 of %2 fails its check").arg(i + 1).arg(count)
+                                 : QStringLiteral("row %1 of %2 is cut short").arg(i + 1).arg(count);
             context.Feedback->showError(QStringLiteral("Crc Error!\rAborted!"));
             break;
         }
@@ -160,7 +195,7 @@ TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationCon
         result.label4 = QStringLiteral("Loading from %1 record(s), ").arg(loaded) + clock.FormatElapsed(100);
     result.records = loaded;
     result.ok = loaded > 0;
-    if (!result.ok && result.error.isEmpty()) result.error = QStringLiteral("no records");
+    if (!result.ok && result.error.isEmpty()) result.error = QStringLiteral("it holds no rows");
     return result;
 }
 

@@ -13,15 +13,19 @@ constexpr int kImageRecordSize = 457;     // row and checksum
 // store's capacity rather than one row less than a full logger.
 constexpr int kImageMaxRowCount = kLogArrayRows;
 
+// One record of the file: the row's 455 bytes and their CRC, kImageRecordSize bytes.
+void EncodeImageRecord(const THART_PAS_LOG_Row& row, quint8* out);
+
 // Writes the store's rows to path, replacing the file only once the whole image is on disk.
 // A cancelled save writes the rows done so far with their count, or leaves the old file
 // when none was done; a file that cannot be written is reported and leaves the old one.
 // An empty store writes nothing.
 TFileResult SaveImage(const QString& path, const TLogStore& store, const TOperationContext& context);
 
-// Replaces the store's rows with the file's. A short header or a count beyond the store's
-// 12 289 rows loads nothing; a record whose checksum does not match, or that the file cuts short,
-// shows "Crc Error!\rAborted!" and leaves the store empty. ok: at least one row loaded.
+// Replaces the store's rows with the file's. A folder, a device file, an empty file, a short
+// header or a count beyond the store's 12 289 rows loads nothing; a file too short for its
+// count, or a record whose checksum does not match, shows "Crc Error!\rAborted!" and leaves
+// the store empty. error names what is wrong (rows counted from 1). ok: a row was loaded.
 TFileResult LoadImage(const QString& path, TLogStore& store, const TOperationContext& context);
 
 // "Image File: <path> Loaded." / "Image File: <path> Canceled."

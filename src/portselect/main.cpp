@@ -21,6 +21,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Duvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setWindowIcon(duvane::ProgramIcon());
+    // The installed desktop entry carries this id; the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quentry.Duvane"));
 
 #ifdef Q_OS_WIN
     duvane::Win32Registry registry(HKEY_LOCAL_MACHINE);

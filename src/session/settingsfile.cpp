@@ -3,7 +3,6 @@
 #include "comengine.h"
 #include "profileini.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -33,12 +32,12 @@ TSettingsLocation TSettingsLocation::Default()
     TSettingsLocation l;
 #ifdef Q_OS_WIN
     l.siteDir = QStringLiteral("c:\\meres\\");
-    l.fallbackDir = QCoreApplication::applicationDirPath();
 #else
     l.siteDir = qEnvironmentVariable(kSiteDirVariable);
+#endif
+    // Never the executable's directory: an installed program cannot write there.
     l.fallbackDir = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
                         .filePath(QStringLiteral("Quentry"));
-#endif
     return l;
 }
 

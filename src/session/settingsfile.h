@@ -11,9 +11,8 @@ namespace quentry {
 class TCOMEngine;
 
 // Where the file is read from and written to. On Windows the site directory is
-// "c:\meres\" and the fallback the executable's directory; elsewhere the site directory
-// comes from QUENTRY_SITE_DIR and the fallback is the per-user configuration directory
-// (an installed executable's directory is rarely writable there).
+// "c:\meres\", elsewhere it comes from QUENTRY_SITE_DIR; the fallback is the per-user
+// configuration directory everywhere (an installed executable's directory is not writable).
 struct TSettingsLocation
 {
     QString siteDir;     // may be empty: no site directory

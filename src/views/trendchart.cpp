@@ -91,6 +91,36 @@ TTrendChart::TTrendChart(QWidget* parent) : QCustomPlot(parent)
     plotLayout()->setRowStretchFactor(0, 0.001);
 
     FBand = new QRubberBand(QRubberBand::Rectangle, this);
+    usePixelFonts();
+}
+
+void TTrendChart::usePixelFonts()
+{
+    // Printing lays the chart out at its screen size and scales the painter to the page. A
+    // font in points would be sized at the printer's resolution and then scaled again;
+    // in the chart's own pixels it keeps its size against the plot.
+    const double dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
+    auto pixels = [dpi](QFont f) {
+        if (f.pixelSize() <= 0) f.setPixelSize(std::max(1, int(std::lround(f.pointSizeF() * dpi / 72.0))));
+        return f;
+    };
+    for (QCPAxis* axis : {xAxis, yAxis, xAxis2, yAxis2}) {
+        axis->setTickLabelFont(pixels(axis->tickLabelFont()));
+        axis->setSelectedTickLabelFont(pixels(axis->selectedTickLabelFont()));
+        axis->setLabelFont(pixels(axis->labelFont()));
+        axis->setSelectedLabelFont(pixels(axis->selectedLabelFont()));
+    }
+    legend->setFont(pixels(legend->font()));
+    legend->setSelectedFont(pixels(legend->selectedFont()));
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        legend->item(i)->setFont(pixels(legend->item(i)->font()));
+        legend->item(i)->setSelectedFont(pixels(legend->item(i)->selectedFont()));
+    }
+    for (int i = 0; i < plotLayout()->elementCount(); ++i)
+        if (auto* text = qobject_cast<QCPTextElement*>(plotLayout()->elementAt(i))) {
+            text->setFont(pixels(text->font()));
+            text->setSelectedFont(pixels(text->selectedFont()));
+        }
 }
 
 void TTrendChart::ShowSeries(const TTrendSeries& series)
@@ -162,12 +192,12 @@ QString TTrendChart::ToolTipAt(const QPoint& pixel) const
     double best = kTipDistance;
     QString text;
     for (const TCandidate& c : candidates) {
-        if (c.points->size() == 0 || !c.axis->visible() && c.axis == yAxis2) continue;
+        if (c.points->size() == 0 || (!c.axis->visible() && c.axis == yAxis2)) continue;
         const auto& xs = c.points->x;
-        const auto it = std::lower_bound(xs.begin(), xs.end(), key);
-        for (auto at : {it - 1, it}) {
-            if (at < xs.begin() || at >= xs.end()) continue;
-            const int i = int(at - xs.begin());
+        const int above = int(std::lower_bound(xs.begin(), xs.end(), key) - xs.begin());
+        // A break point (NaN) may sit beside the key: look one further on each side.
+        for (int i = above - 2; i <= above + 1; ++i) {
+            if (i < 0 || i >= xs.size() || std::isnan(c.points->y[i])) continue;
             const double dx = xAxis->coordToPixel(xs[i]) - pixel.x();
             const double dy = c.axis->coordToPixel(c.points->y[i]) - pixel.y();
             const double d = std::hypot(dx, dy);
@@ -213,11 +243,13 @@ void TTrendChart::SetLegendAtBottom(bool bottom)
         plotLayout()->addElement(2, 0, legend);
         legend->setFillOrder(QCPLegend::foColumnsFirst);
         plotLayout()->setRowStretchFactor(2, 0.001);
+        plotLayout()->setMargins(QMargins(0, 0, 0, 2)); // the legend's frame stays inside the page
     } else {
         plotLayout()->take(legend);
         plotLayout()->simplify();
         legend->setFillOrder(QCPLegend::foRowsFirst);
         FBody->addElement(0, 0, legend);
+        plotLayout()->setMargins(QMargins());
     }
     plotLayout()->setRowStretchFactor(0, 0.001);
 }

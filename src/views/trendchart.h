@@ -67,6 +67,7 @@ protected:
 
 private:
     void applyBottomRange(double lower, double upper);
+    void usePixelFonts();
 
     QCPGraph* FPV = nullptr;
     QCPGraph* FEcho = nullptr;

@@ -133,6 +133,8 @@ void TTrendForm::buildWindow()
     main->addAction(QStringLiteral("Print Preview"), this, &TTrendForm::PrintPreview);
     main->addAction(QStringLiteral("Print"), this, &TTrendForm::ButtonPrintClick);
     main->addAction(QStringLiteral("Save as PDF/PNG..."), this, &TTrendForm::SaveChartAs);
+    FServiceReport = main->addAction(QStringLiteral("Service Report..."), this, &TTrendForm::ServiceReportClick);
+    FServiceReport->setObjectName(QStringLiteral("ServiceReport1"));
     main->addSeparator();
     main->addAction(QStringLiteral("Close"), this, &QDialog::reject);
 
@@ -606,6 +608,11 @@ void TTrendForm::SaveChartAs()
         FService.error(QStringLiteral("The chart could not be written to %1.").arg(path));
 }
 
+void TTrendForm::ServiceReportClick()
+{
+    if (OnServiceReport) OnServiceReport(FFilter.FilterBegin, FFilter.FilterEnd);
+}
+
 void TTrendForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -615,6 +622,7 @@ void TTrendForm::showEvent(QShowEvent* event)
 void TTrendForm::FormShow()
 {
     FFlags.LastRightAxisIndex = kNoRightAxisYet;
+    FServiceReport->setEnabled(bool(OnServiceReport));
     ResetFilter();
     const QColor pointer = FChart->RightColour();
     const int index = FColour->findData(pointer);

@@ -14,8 +14,10 @@
 #include "trendseries.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -70,6 +72,12 @@ public:
     // "Save as PDF/PNG...": a file dialog, then the chart as PDF or PNG.
     void SaveChartAs();
     bool PrintTo(QPrinter& printer);
+
+    // Main > "Service Report...": the report of the rows in the filter's date-time range
+    // (every row of that period, whatever the event and error lists hide). Unset: the item
+    // is disabled.
+    std::function<void(TDateTime begin, TDateTime end)> OnServiceReport;
+    void ServiceReportClick();
 
     // --- state, for the main window's tests and ours ------------------------------------
     TTrendChart& Chart() const { return *FChart; }
@@ -131,6 +139,7 @@ private:
     QSplitter* FSplitter = nullptr;
     QTableView* FTable = nullptr;
     TTrendChart* FChart = nullptr;
+    QAction* FServiceReport = nullptr;
 };
 
 } // namespace quentry

@@ -17,6 +17,8 @@ bool PrintChart(TTrendChart& chart, QPrinter& printer, QSize designSize)
     if (ok) {
         painter.setMode(QCPPainter::pmVectorized);
         painter.setMode(QCPPainter::pmNoCaching);
+        // Lines scale with the chart: a one-pixel pen is no hairline at the printer's resolution.
+        painter.setMode(QCPPainter::pmNonCosmetic);
         const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
         painter.scale(page.width() / designSize.width(), page.height() / designSize.height());
         chart.toPainter(&painter, designSize.width(), designSize.height());

@@ -1,12 +1,17 @@
 #include "trendseries.h"
 
+#include "rowgaps.h"
+
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace quentry {
 namespace {
 
 constexpr int kProgressStep = 100;
 constexpr double kGrowth = 1.01;
+constexpr double kBreak = std::numeric_limits<double>::quiet_NaN();
 
 int sourceRow(const TLogFilterProxy& proxy, int proxyRow)
 {
@@ -48,6 +53,23 @@ int NearestPassingRow(const TLogFilterProxy& proxy, int n)
     return lo;
 }
 
+std::vector<int> FindGapBreaks(const TLogTableModel& model)
+{
+    const std::vector<TRowStamp> stamps = RowStamps(model);
+    std::vector<int> breaks;
+    for (const TRowGap& g : FindRowGaps(stamps, UsualSpacingSeconds(stamps))) breaks.push_back(g.afterRow + 1);
+    return breaks;
+}
+
+void TTrendSeries::breakIfMissing(TTrendPoints& points, int from, int to) const
+{
+    if (from <= 0) return;
+    const auto at = std::lower_bound(FBreaks.begin(), FBreaks.end(), from);
+    if (at == FBreaks.end() || *at >= to) return;
+    points.x.append(*at + 0.5);
+    points.y.append(kBreak);
+}
+
 bool TTrendSeries::HasPointAt(int position) const
 {
     return position >= 1 && std::size_t(position) <= FHasPoint.size() && FHasPoint[std::size_t(position - 1)];
@@ -58,7 +80,8 @@ void TTrendSeries::clearRight(const TLogTableModel* model)
     Right.clear();
     if (model) {
         FHasPoint.assign(std::size_t(model->RecordCount()), false);
-        for (double x : PV.x) FHasPoint[std::size_t(x) - 1] = true;
+        for (int i = 0; i < PV.size(); ++i)
+            if (!std::isnan(PV.y[i])) FHasPoint[std::size_t(PV.x[i]) - 1] = true;
     }
 }
 
@@ -74,6 +97,7 @@ bool TTrendSeries::RefreshChartLeft(const TLogFilterProxy& proxy, TRightAxis cho
     Axes.LeftMax = 3.0;
     const int passing = model ? proxy.rowCount() : 0;
     const bool withRight = flags.Any();
+    FBreaks = model ? FindGapBreaks(*model) : std::vector<int>();
     FirstRecIndex = 0;
     bool any = passing > 0;
     if (any) {
@@ -82,10 +106,14 @@ bool TTrendSeries::RefreshChartLeft(const TLogFilterProxy& proxy, TRightAxis cho
         Axes.BottomMax = LastPassingPosition(proxy);
         PV.x.reserve(passing);
         PV.y.reserve(passing);
+        int previous = 0;
         for (int r = 0; r < passing; ++r) {
             const int row = sourceRow(proxy, r);
             const int position = row + 1;
             const TLogRecord& rec = model->Record(row);
+            breakIfMissing(PV, previous, position);
+            if (withRight && choice != TRightAxis::None) breakIfMissing(Right, previous, position);
+            previous = position;
             if (rec.PV > Axes.LeftMax / kGrowth) Axes.LeftMax = rec.PV * kGrowth;
             PV.x.append(position);
             PV.y.append(rec.PV);
@@ -152,9 +180,11 @@ void TTrendSeries::RefreshChartRight(const TLogTableModel& model, TRightAxis cho
     Axes.RightMin = 0.0;
     Axes.RightMax = 0.1;
     const int rows = model.RecordCount();
+    FBreaks = FindGapBreaks(model);
     Right.x.reserve(rows);
     Right.y.reserve(rows);
     for (int row = 0; row < rows; ++row) {
+        if (choice != TRightAxis::None) breakIfMissing(Right, row, row + 1);
         AddRightPoint(row + 1, model.Record(row), choice);
         moveProgress(progress, row + 1);
     }

@@ -1,12 +1,15 @@
 #pragma once
 // The data behind the trend chart: the PV, echo-loss and right-axis series rebuilt from
 // the log table, and the axis ranges they imply. Widget-free, so the rules are tested
-// without a chart; TTrendChart shows what this holds.
+// without a chart; TTrendChart shows what this holds. Where rows are missing (an index
+// skip, a stretch the logger wrote nothing) the two line series hold a point whose value
+// is not a number, so the chart breaks the line there instead of bridging the hole.
 #include "logfilterproxy.h"
 #include "userfeedback.h"
 
 #include <QString>
 #include <QVector>
+#include <vector>
 
 namespace quentry {
 
@@ -16,7 +19,9 @@ constexpr int kNoRightAxisYet = 255;
 
 struct TTrendPoints
 {
-    QVector<double> x, y; // x = the row's 1-based position in the whole table, ascending
+    // x = the row's 1-based position in the whole table, ascending; a break in the line
+    // sits between two positions with y = NaN.
+    QVector<double> x, y;
     void clear()
     {
         x.clear();
@@ -50,6 +55,9 @@ int LastPassingPosition(const TLogFilterProxy& proxy);
 // The proxy row of the passing row whose position is nearest to n (the lower one on a tie);
 // -1 when no row passes.
 int NearestPassingRow(const TLogFilterProxy& proxy, int n);
+// The positions p (1-based, ascending) after which rows are missing: the lines break
+// between p and the next row. Rows hidden by a filter are not missing.
+std::vector<int> FindGapBreaks(const TLogTableModel& model);
 
 class TTrendSeries
 {
@@ -75,7 +83,10 @@ public:
 
 private:
     void clearRight(const TLogTableModel* model);
+    // A break point between `from` and `to` when the rows between them are not whole.
+    void breakIfMissing(TTrendPoints& points, int from, int to) const;
     std::vector<bool> FHasPoint; // by position - 1
+    std::vector<int> FBreaks;    // FindGapBreaks of the table at the last rebuild
 };
 
 } // namespace quentry

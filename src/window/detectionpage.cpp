@@ -19,7 +19,8 @@ TDetectionPage::TDetectionPage(QWidget* parent) : QWidget(parent)
     MemoInfo->setObjectName(QStringLiteral("MemoInfo"));
     MemoInfo->setReadOnly(true);
     MemoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MemoInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A port problem and what to do about it is one long line: it wraps rather than hides.
+    MemoInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ButtonRefresh);

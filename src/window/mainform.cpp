@@ -8,6 +8,7 @@
 #include "loggersettingspage.h"
 #include "messageservice.h"
 #include "numberformat.h"
+#include "servicereportaction.h"
 #include "simuform.h"
 #include "trendform.h"
 #include "waiting.h"
@@ -40,6 +41,7 @@ const char* const kPageCaptions[TMainForm::kPageCount] = {"Device Detection", "L
 constexpr int kClientWidth = 392;
 constexpr int kClientHeight = 304;
 constexpr int kHoldPollMs = 20; // how often a holding close step looks again
+constexpr int kPanel1ProblemWidth = 262; // what the port state and the gauge leave of the bar
 
 // The port as status panel 0 shows it: "COM3", or the device name a number cannot express.
 QString PortStateText(const TCOMEngine& engine)
@@ -138,6 +140,7 @@ void TMainForm::FormCreate()
     FPages->insertWidget(kPageLoggerSettings, FSettingsPage);
 
     makeControlSheet();
+    FGates.Wrap(*this);
     setAcceptDrops(true);
 }
 
@@ -145,12 +148,17 @@ void TMainForm::makeControlSheet()
 {
     FLogStore = std::make_unique<TLogStore>(&FMessages);
     FLogTable = std::make_unique<TLogTable>();
+    FReport = std::make_unique<TServiceReportAction>(FMessages, *FLogStore);
     TControlSheetHooks hooks;
     hooks.setMenuEnabled = [this](bool on) { on ? EnableMainMenu() : DisableMainMenu(); };
     hooks.setBackEnabled = [this](bool on) { SetBackEnabled(on); };
     hooks.setNextEnabled = [this](bool on) { SetNextEnabled(on); };
     hooks.setGauge = [this](int percent) { SetGaugePercent(percent); };
-    hooks.readingChanged = [this](bool active) { emit ReadingChanged(active); };
+    hooks.readingChanged = [this](bool active) {
+        if (active) FReport->RowsRead(*FAccess, *FDetection, *FLoggerSettings, *FCOMEngine, FDetectedAt);
+        updatePortState(); // the rows gates follow at once, not a turn later
+        emit ReadingChanged(active);
+    };
     hooks.confirm = [this](const QString& title, const QString& text) { return confirm(title, text); };
     hooks.imageLoadStarting = [this] { imageLoadStarting(); };
     hooks.imageLoadFinished = [this](const QString& memoLine, const QString& path, bool loaded) {
@@ -158,6 +166,7 @@ void TMainForm::makeControlSheet()
     };
     hooks.showTrend = [this](TLogTableModel& table) { showTrend(table); };
     hooks.simulate = [this] { showSimulator(); };
+    hooks.serviceReport = [this] { FReport->Run(); };
     FControlSheet = new TLoggerControlSheet({*FAccess, *FLOGGEREngine, *FLogStore, *FLogTable, FMessages},
                                             std::move(hooks));
     SetControlSheetPage(FControlSheet);
@@ -170,6 +179,7 @@ void TMainForm::makeControlSheet()
     connect(this, &TMainForm::DetectionStarted, this, [this] {
         FLogTable->SetStale();
         FLogStore->Clear();
+        FReport->Forget();
         setWindowTitle(QString::fromLatin1(kCaption));
     });
     sheet->SetStartClearGroupEnabled(false);
@@ -190,6 +200,7 @@ void TMainForm::showTrend(TLogTableModel& table)
     TTrendForm form(FMessages, TTrendForm::TableRequested(QStringList{QString()} + FArguments), this);
     // Filtered through the form's own proxy: the table itself keeps every row.
     form.SetDataSet(&table);
+    form.OnServiceReport = [this](TDateTime begin, TDateTime end) { FReport->Run(std::make_pair(begin, end)); };
     FMessages.exec(form, TCentre::MainWindow);
 }
 
@@ -199,6 +210,8 @@ void TMainForm::showSimulator()
     // The form works on the store in place and writes its row count back however it closes.
     TSimuForm form(FMessages, *FLogStore, this);
     FMessages.exec(form, TCentre::MainWindow);
+    updatePortState();
+    FReport->RowsGenerated();
 }
 
 void TMainForm::SetSimulatorEnabled(bool on)
@@ -221,7 +234,11 @@ void TMainForm::imageLoadFinished(const QString& memoLine, const QString& path, 
     FDetectionPage->AddMemoLine(memoLine);
     FDetectionPage->ButtonRefresh->setEnabled(true);
     FDetectionPage->ButtonLImage->setEnabled(true);
+    updatePortState();
     if (!loaded) return;
+    // The rows of a file need no detection: the page opens even after a detection failed.
+    SetPageEnabled(kPageControlSheet, true);
+    FReport->ImageLoaded(path);
     ShowPage(kPageControlSheet);
     setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromLatin1(kCaption), QFileInfo(path).fileName()));
 }
@@ -361,6 +378,7 @@ void TMainForm::SetControlSheetPage(QWidget* page)
     }
     FControlSheetPage = page;
     FPages->insertWidget(kPageControlSheet, page);
+    FGates.Wrap(*page);
     page->setEnabled(enabled);
     if (active) FPages->setCurrentIndex(kPageControlSheet);
 }
@@ -389,9 +407,11 @@ void TMainForm::FormShow()
         FLogForm->ShowErrorView();
     }
     FDetectionPage->ClearMemo();
+    // At start-up the reason goes to the memo and the status bar only: no box before the
+    // window is even up.
+    reportPortState(false);
     if (FComSetup) FComSetup->InitComSetupDlg(FCOMEngine.get());
     ShowPage(kPageDetection);
-    FPages->setEnabled(false);
     FBack->setEnabled(false);
     FPanel1->setText(QStringLiteral(" "));
     SetGaugePercent(0);
@@ -404,8 +424,8 @@ void TMainForm::FormShow()
 
 void TMainForm::Init()
 {
+    // The page area stays usable without a port: the controls that need one wait on their own.
     ShowPage(kPageDetection);
-    FPages->setEnabled(false);
     FBack->setEnabled(false);
     FNext->setEnabled(false);
     FDetectionPage->ClearMemo();
@@ -541,6 +561,7 @@ void TMainForm::ButtonRefreshClick()
 
     const TProtokoll protocol = FComSetup ? FComSetup->Protokoll() : FCOMEngine->Protokoll();
     const TDetection::TOutcome outcome = FDetection->Detect(protocol);
+    FDetectedAt = QDateTime::currentDateTime();
     for (const QString& line : std::as_const(FDetection->memo)) FDetectionPage->AddMemoLine(line);
     FDetectionPage->ScrollMemoToTop();
 
@@ -596,6 +617,7 @@ void TMainForm::Communication1Click()
     else
         engine.OpenComByName(name);
     Init();
+    reportPortState(true);
     EndOperation();
 }
 
@@ -617,9 +639,32 @@ void TMainForm::ApplicationIdle()
 void TMainForm::updatePortState()
 {
     const bool connected = FCOMEngine->Connected();
-    if (FPages->isEnabled() != connected) FPages->setEnabled(connected);
+    FGates.Update(connected, FLogStore->LogCount() > 0);
     const QString state = connected ? PortStateText(*FCOMEngine) : QStringLiteral("Closed");
     if (FPanel0->text() != state) FPanel0->setText(state);
+    // Panel 1, empty otherwise, says why the port is closed when an open was refused.
+    const QString problem = connected ? QString() : FPortProblem;
+    if (FPanel1->toolTip() != problem) {
+        FPanel1->setToolTip(problem);
+        FPanel1->setFixedWidth(problem.isEmpty() ? 0 : kPanel1ProblemWidth);
+        FPanel1->setText(FPanel1->fontMetrics().elidedText(problem, Qt::ElideRight, kPanel1ProblemWidth - 6));
+    }
+}
+
+void TMainForm::reportPortState(bool box)
+{
+    if (FCOMEngine->Connected()) {
+        FPortProblem.clear();
+        return;
+    }
+    // No reason when no open was tried ("OpenComAtStart=0"): then only what to do.
+    FPortProblem = FCOMEngine->ComPort().OpenFailure() == TPortOpenFailure::None
+                       ? QString()
+                       : PortOpenFailureText(*FCOMEngine);
+    if (!FPortProblem.isEmpty()) FDetectionPage->AddMemoLine(FPortProblem);
+    FDetectionPage->AddMemoLine(
+        QStringLiteral("No serial port is open: choose one under Setup > Communication."));
+    if (box && !FPortProblem.isEmpty()) FMessages.error(FPortProblem);
 }
 
 void TMainForm::setCloseStep(TCloseActionEvent step)

@@ -4,6 +4,7 @@
 // between with Back/Next; a status bar with the port state and a progress gauge; the
 // menus Program and Setup; and the staged close sequence that shuts the port down before
 // the program ends.
+#include "controlneeds.h"
 #include "detection.h"
 #include "deviceaccess.h"
 #include "loggerengine.h"
@@ -34,6 +35,7 @@ class TLoggerControlSheet;
 class TLoggerSettingsPage;
 class TMessageService;
 class TProgress;
+class TServiceReportAction;
 class TYesNoBottomDlgForm;
 
 enum TCloseActionEvent : quint8 {
@@ -184,6 +186,9 @@ private:
     void imageLoadStarting();
     void imageLoadFinished(const QString& memoLine, const QString& path, bool loaded);
     void updatePortState();
+    // With no port open: why the last open failed (in the memo and, asked for, a box) and
+    // what to do, on the detection memo.
+    void reportPortState(bool box);
     void closeStep();
     void setCloseStep(TCloseActionEvent step);
     void wakeIdleIn(int ms);
@@ -205,6 +210,9 @@ private:
     // The rows read or loaded and their table; page 2 works on them.
     std::unique_ptr<TLogStore> FLogStore;
     std::unique_ptr<TLogTable> FLogTable;
+    // What is known about the store's rows, and the "Service Report..." command.
+    std::unique_ptr<TServiceReportAction> FReport;
+    QDateTime FDetectedAt; // this PC's clock when the last detection read the transmitter's
 
     TLogForm* FLogForm = nullptr;
     TComSetupDlgForm* FComSetup = nullptr;
@@ -234,6 +242,10 @@ private:
     bool FInIdle = false;
     bool FIdleConnected = false;
     QMetaObject::Connection FIdleConnection;
+
+    // The controls that wait for the port or for rows (see ControlNeeds).
+    TControlGates FGates;
+    QString FPortProblem; // why the port last failed to open; status panel 1 says it while closed
 
     TCloseActionEvent FCloseActionEvent = cla_None;
     std::unique_ptr<TProgress> FCloseProgress;

@@ -3,20 +3,26 @@
 //   quentry-screenshots <directory>
 #include "comsetupdlg.h"
 #include "demo.h"
+#include "imagefile.h"
 #include "logform.h"
 #include "mainform.h"
 #include "messageservice.h"
+#include "portopenfailure.h"
 #include "quentrywindows.h"
 #include "screenshotwriter.h"
 #include "waiting.h"
 #include "yesnodlg.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QPushButton>
+#include <QFile>
+#include <QProcess>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <cstdio>
 
 using namespace quentry;
@@ -74,6 +80,24 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "demo read: %d rows in %.1f s\n", main.LogStore().LogCount(), readClock.elapsed() / 1000.0);
     Save(main, QStringLiteral("logger-control-sheet-done"));
+    // The rows again later, at a desk without the transmitter.
+    QTemporaryDir office;
+    const QString archived = QDir(office.path())
+                                 .filePath(QStringLiteral("%1_%2.img")
+                                               .arg(main.DeviceUniqueID().DeviceID)
+                                               .arg(QDate::currentDate().toString(Qt::ISODate)));
+    if (!SaveImage(archived, main.LogStore(), {}).ok) gShots.fail();
+
+    // The service report of that read: its first page as a PDF reader shows it.
+    const QString report = QDir::temp().filePath(QStringLiteral("quentry-service-report.pdf"));
+    w.Messages->queueFileName(report);
+    if (auto* button = main.findChild<QPushButton*>(QStringLiteral("ButtonReport"))) button->click();
+    const QString page = gShots.directory().filePath(QStringLiteral("service-report"));
+    if (QProcess::execute(QStringLiteral("pdftoppm"), {"-r", "100", "-f", "1", "-l", "1", "-png", "-singlefile", report, page}) == 0)
+        std::fprintf(stderr, "%s.png\n", qPrintable(page));
+    else
+        gShots.fail();
+    QFile::remove(report);
 
     TComSetupDlgForm& setup = *w.ComSetupDlgForm;
     setup.InitPortComboBoxByName(main.COMEngine().PortName());
@@ -109,5 +133,28 @@ int main(int argc, char** argv)
     main.close();
     WaitUntil([&main] { return !main.isVisible(); }, 10000);
     w.LogForm->hide();
+
+    // First start at the office: the settings name a port that is not plugged in.
+    {
+        QFile ini(QDir(office.path()).filePath(QStringLiteral("Quentry.ini")));
+        if (ini.open(QIODevice::WriteOnly)) ini.write("[Main]\nComPortName=ttyUSB9\n");
+        ini.close();
+        TSettingsLocation desk;
+        desk.fallbackDir = office.path();
+        TQuentryWindows at(desk, {});
+        at.Messages->setScripted(true);
+        at.MainForm->show();
+        WaitFor(100);
+        Save(*at.MainForm, QStringLiteral("first-start"));
+        at.MainForm->LoadImageFile(archived);
+        WaitFor(100);
+        Save(*at.MainForm, QStringLiteral("logger-control-sheet-no-port"));
+    }
+    QMessageBox refused(QMessageBox::Critical, QStringLiteral("Error"),
+                        PortOpenFailureText(QStringLiteral("ttyUSB0"), TPortOpenFailure::Permission, {}, {}),
+                        QMessageBox::Ok);
+    refused.show();
+    Save(refused, QStringLiteral("port-error"));
+    refused.hide();
     return gShots.exitCode();
 }

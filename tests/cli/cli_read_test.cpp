@@ -5,6 +5,8 @@
 // status and what the tool said.
 #include "clireadfixture.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <csignal>
 
 using namespace quentry::test;
@@ -57,20 +59,22 @@ TEST_F(CliRead, InterruptedReadWritesWhatWasReadToEveryFile)
     } cases[] = {{SIGINT, 130, "Ctrl-C"}, {SIGTERM, 143, "SIGTERM"}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
+        // Files of their own: an interrupted read keeps files that are there already.
+        const QString stem = QStringLiteral("i%1").arg(k.signal);
         const QString port = startEmulator({"--rows", "400", "--pages", "100"});
         ASSERT_FALSE(port.isEmpty());
-        ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read"} + allFiles("i") + link(port)));
+        ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read"} + allFiles(stem) + link(port)));
         ASSERT_TRUE(waitForStderr(" 10 % "));
         ::kill(pid_t(cli->processId()), k.signal);
         const TRun r = finish();
         EXPECT_EQ(r.exit, k.exit) << qPrintable(r.err);
         EXPECT_TRUE(r.err.contains(QStringLiteral("read interrupted (%1)").arg(k.name))) << qPrintable(r.err);
-        const int rows = imageRows(path("i.img"));
+        const int rows = imageRows(path(stem + ".img"));
         EXPECT_GE(rows, 30);
         EXPECT_LT(rows, 400);
         EXPECT_TRUE(r.err.contains(QStringLiteral("the %1 row(s) read so far were written").arg(rows))) << qPrintable(r.err);
-        EXPECT_EQ(csvIndexes(path("i.csv")), indexes({{0, rows - 1}}));
-        expectFilesHold("i", rows);
+        EXPECT_EQ(csvIndexes(path(stem + ".csv")), indexes({{0, rows - 1}}));
+        expectFilesHold(stem, rows);
         TearDown();
     }
 
@@ -101,6 +105,40 @@ TEST_F(CliRead, InterruptedReadWritesWhatWasReadToEveryFile)
     const TRun twice = finish();
     EXPECT_EQ(twice.exit, 130);
     EXPECT_TRUE(twice.err.contains("interrupted again: stopped at once")) << qPrintable(twice.err);
+}
+
+TEST_F(CliRead, AnIncompleteReadNeverReplacesAFileThatIsThere)
+{
+    // A whole read first: the files a later, interrupted one must not replace.
+    const QString port = startEmulator({"--rows", "400", "--pages", "100"});
+    ASSERT_FALSE(port.isEmpty());
+    const TRun full = runCli(QStringList{"read", "--out", path("site.img"), "--csv", path("site.csv")} + link(port));
+    ASSERT_EQ(full.exit, 0) << qPrintable(full.err);
+    const QByteArray image = contents(path("site.img")), csv = contents(path("site.csv"));
+    ASSERT_EQ(imageRows(path("site.img")), 400);
+
+    ASSERT_NO_FATAL_FAILURE(startCli(QStringList{"read", "--out", path("site.img"), "--csv", path("site.csv"),
+                                                 "--ascii", path("site.txt")} +
+                                     link(port)));
+    ASSERT_TRUE(waitForStderr(" 10 % "));
+    ::kill(pid_t(cli->processId()), SIGINT);
+    const TRun r = finish();
+    EXPECT_EQ(r.exit, 130) << qPrintable(r.err);
+    EXPECT_EQ(contents(path("site.img")), image) << "the fuller image is kept";
+    EXPECT_EQ(contents(path("site.csv")), csv);
+
+    const QStringList partial = QDir(dir.path()).entryList({"site.partial-*"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(partial.size(), 2) << qPrintable(partial.join(' '));
+    EXPECT_TRUE(QRegularExpression("^site\\.partial-\\d{4}-\\d\\d-\\d\\d-\\d{4}\\.csv$").match(partial[0]).hasMatch());
+    EXPECT_EQ(partial[1], QString(partial[0]).replace(".csv", ".img"));
+    const int rows = imageRows(path(partial[1]));
+    EXPECT_GE(rows, 30);
+    EXPECT_LT(rows, 400);
+    EXPECT_EQ(int(csvIndexes(path(partial[0])).size()), rows);
+    EXPECT_EQ(contents(path("site.txt")).count("\r\n"), rows) << "a file not there before takes its own name";
+    EXPECT_TRUE(r.err.contains(path("site.img") + " exists and is kept as it was; the rows read so far go to " +
+                               path(partial[1])))
+        << qPrintable(r.err);
 }
 
 TEST_F(CliRead, LostLineKeepsTheRowsAndDoesNotPassForSuccess)

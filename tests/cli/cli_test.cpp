@@ -1,13 +1,20 @@
 // quentry-cli as a user runs it: each subcommand against the virtual transmitter (in the
 // tool with --demo, or in this process with --port), exit status and message of each
 // failure, and conversions identical to the exports of a read.
+#include "pdftext.h"
 #include "virtualtransmitter.h"
 
+#include <QCryptographicHash>
+
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMap>
+#include <QThread>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -167,7 +174,9 @@ TEST_F(CliTest, FailuresSayWhy)
 {
     const TRun noPort = run({"detect", "--port", "/dev/quentry-missing", "--settings", settingsFile()});
     EXPECT_EQ(noPort.exit, 1);
-    EXPECT_TRUE(noPort.err.contains("cannot open port /dev/quentry-missing: No such file or directory")) << qPrintable(noPort.err);
+    EXPECT_TRUE(noPort.err.contains(QRegularExpression(
+        "quentry-cli: /dev/quentry-missing is not present; (ports found: .+|no serial ports found)\n")))
+        << qPrintable(noPort.err);
 
     const TRun unwritable = run({"--demo", "read", "--out", "/quentry-no-dir/x.img"});
     EXPECT_EQ(unwritable.exit, 1);
@@ -238,4 +247,151 @@ TEST_F(CliTest, DecodeFramesAndRows)
 
     const TRun fast = run({"decode", "fast", "[00 00 01] [00] B0 51", "--json"});
     EXPECT_EQ(json(fast).value("frame").toString(), QString("CHKSUM ERROR"));
+}
+
+TEST_F(CliTest, NothingIsOverwrittenByMistake)
+{
+    ASSERT_EQ(run({"simulate", "--out", path("site.img"), "--rows", "50"}).exit, 0);
+    const QByteArray site = contents(path("site.img"));
+    ASSERT_EQ(site.size(), 4 + 457 * 50);
+    ASSERT_TRUE(QFile::link(path("site.img"), path("link.img")));
+    QDir(dir.path()).mkdir("sub");
+
+    // Outputs that are the input, or each other, however they are spelt.
+    const struct { QStringList args; QString clash; } clashes[] = {
+        {{"convert", path("site.img"), "--csv", path("site.img")},
+         "--csv " + path("site.img") + " would overwrite the input image " + path("site.img")},
+        {{"convert", path("link.img"), "--ascii", path("site.img")}, "would overwrite the input image"},
+        {{"convert", path("site.img"), "--dbf", path("link.img")}, "would overwrite the input image"},
+        {{"convert", path("site.img"), "--csv", path("sub/../site.img")}, "would overwrite the input image"},
+        {{"convert", path("site.img"), "--ascii", path("x.txt"), "--csv", path("sub/../x.txt")},
+         "--ascii " + path("x.txt") + " and --csv " + path("sub/../x.txt") + " name the same file"},
+        {{"--demo", "read", "--out", path("a.img"), "--csv", path("a.img")}, "name the same file"},
+        {{"--demo", "read", "--out", path("b.img"), "--log", path("b.img")}, "name the same file"},
+        {{"--demo", "read", "--out", path("site.img"), "--settings", path("site.img")},
+         "would overwrite the settings file"},
+    };
+    for (const auto& c : clashes) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const TRun r = run(c.args);
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_TRUE(r.err.contains(c.clash)) << qPrintable(r.err);
+        EXPECT_TRUE(r.err.contains("nothing was")) << qPrintable(r.err);
+        EXPECT_EQ(contents(path("site.img")), site);
+        for (const char* made : {"x.txt", "a.img", "b.img"}) EXPECT_FALSE(QFile::exists(path(made)));
+    }
+
+    // What is not a log image says what it is instead.
+    QFile(path("empty.img")).open(QIODevice::WriteOnly);
+    QFile shortFile(path("short.img"));
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(site.left(4 + 457 * 3));
+    shortFile.close();
+    QByteArray bad = site;
+    bad[4 + 457 * 6 + 20] = char(bad[4 + 457 * 6 + 20] ^ 0x10);
+    QFile badFile(path("bad.img"));
+    ASSERT_TRUE(badFile.open(QIODevice::WriteOnly));
+    badFile.write(bad);
+    badFile.close();
+    const struct { QString file; QString reason; } refusals[] = {
+        {dir.path(), "it is a folder"},
+        {"/dev/zero", "it is a device file"},
+        {path("empty.img"), "the file is empty"},
+        {path("short.img"), "the file is too short for its 50 rows: 1375 bytes, 22854 needed"},
+        {path("bad.img"), "row 7 of 50 fails its check"},
+    };
+    for (const auto& k : refusals) {
+        SCOPED_TRACE(k.file.toStdString());
+        for (const QStringList& args : {QStringList{"info", k.file}, QStringList{"convert", k.file, "--csv", path("r.csv")}}) {
+            const TRun r = run(args);
+            EXPECT_EQ(r.exit, 1);
+            EXPECT_TRUE(r.err.contains(k.file + " is not a usable log image: " + k.reason)) << qPrintable(r.err);
+        }
+        EXPECT_FALSE(QFile::exists(path("r.csv")));
+    }
+}
+
+TEST_F(CliTest, AKilledWriteLeavesTheOldFileOrTheNewOneWhole)
+{
+    ASSERT_EQ(run({"simulate", "--out", path("big.img"), "--rows", "12288"}).exit, 0);
+    const QStringList args = {"convert", path("big.img"), "--ascii", path("big.txt"), "--dbf", path("big.dbf"),
+                              "--csv", path("big.csv")};
+    ASSERT_EQ(run(args).exit, 0);
+    QMap<QString, QByteArray> whole;
+    for (const char* name : {"big.txt", "big.dbf", "big.csv"}) whole[name] = contents(path(name));
+
+    // Killed at points spread over a run: every file is the old one or the new one, whole.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(run(args).exit, 0);
+    const qint64 runMs = clock.elapsed();
+    int killedMidway = 0;
+    for (int step = 0; step < 10; ++step) {
+        for (const char* name : {"big.txt", "big.dbf", "big.csv"}) {
+            QFile f(path(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("the file from before");
+        }
+        QProcess p;
+        p.start(QStringLiteral(QUENTRY_CLI_PROGRAM), args);
+        ASSERT_TRUE(p.waitForStarted(5000));
+        QThread::msleep(ulong(runMs * step / 10));
+        p.kill();
+        p.waitForFinished(5000);
+        killedMidway += p.exitStatus() == QProcess::CrashExit ? 1 : 0;
+        for (const char* name : {"big.txt", "big.dbf", "big.csv"}) {
+            const QByteArray now = contents(path(name));
+            EXPECT_TRUE(now == "the file from before" || now == whole[name]) << name << " after " << step;
+        }
+        const QStringList visible = QDir(dir.path()).entryList(QDir::Files);
+        for (const QString& f : visible) EXPECT_TRUE(f.startsWith("big.") || f == "Quentry.ini") << qPrintable(f);
+    }
+    EXPECT_GT(killedMidway, 3) << "the kills came while it ran";
+}
+
+TEST_F(CliTest, ReportOfAnImageTwiceGivesTheSameTextWithoutADisplay)
+{
+    const QString image = path("site.img");
+    ASSERT_EQ(run({"simulate", "--out", image, "--rows", "2000", "--start", "2020-03-01T12:10"}).exit, 0);
+    const struct { QStringList args; const char* message; } usage[] = {
+        {{"report"}, "report wants one image file"},
+        {{"report", image}, "report wants --pdf OUT.pdf"},
+        {{"report", image, "--out", "x.img"}, "option --out does not belong to 'report'"},
+    };
+    for (const auto& u : usage) {
+        const TRun r = run(u.args);
+        EXPECT_EQ(r.exit, 2) << qPrintable(u.args.join(' '));
+        EXPECT_TRUE(r.err.contains(u.message)) << qPrintable(r.err);
+    }
+    const TRun missing = run({"report", path("none.img"), "--pdf", path("none.pdf")});
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_TRUE(missing.err.contains("does not exist")) << qPrintable(missing.err);
+    EXPECT_FALSE(QFile::exists(path("none.pdf")));
+
+    // Two runs, one of them with no display and no platform named at all.
+    QStringList texts;
+    for (const char* name : {"a.pdf", "b.pdf"}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (texts.isEmpty())
+            for (const char* var : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(var);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUENTRY_CLI_PROGRAM), {"report", image, "--pdf", path(name)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const auto text = quentry::test::PdfText(path(name), {"-layout"});
+        if (!text) GTEST_SKIP() << quentry::test::PdfTextMissing().toStdString();
+        texts << *text;
+    }
+    const QRegularExpression made("service report made \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
+    ASSERT_GE(texts[0].count(made), 2);
+    EXPECT_EQ(texts[0].count(made), texts[0].count(QRegularExpression("Page \\d+ of \\d+"))) << "one footer a page";
+    EXPECT_EQ(QString(texts[0]).remove(made), QString(texts[1]).remove(made));
+    const QString t = texts[0].simplified();
+    EXPECT_TRUE(t.contains("Identity not recorded in this file"));
+    EXPECT_TRUE(t.contains("Rows 2000"));
+    EXPECT_TRUE(t.contains("Coverage 100 % (2000 of 2000 expected rows at that interval)"));
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(t.contains("SHA-256 " + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()));
 }

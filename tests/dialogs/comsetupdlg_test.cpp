@@ -1,6 +1,7 @@
 // The communication setup dialog and the Yes/No dialog.
 #include "comsetupdlg.h"
 #include "messageservice.h"
+#include "waiting.h"
 #include "yesnodlg.h"
 
 #include <QCheckBox>
@@ -85,6 +86,42 @@ TEST(ComSetupDlg, PortListAndPortNumbers)
     EXPECT_EQ(dlg.InitPortComboBoxByName("/dev/ttyUSB0"), 3);
     EXPECT_EQ(dlg.InitPortComboBoxByName("/dev/pts/9"), -1);
     EXPECT_EQ(dlg.PortName(), "/dev/pts/9");
+}
+
+TEST(ComSetupDlg, PortListFollowsPortsPluggedInWhileShownAndKeepsTheTypedText)
+{
+    TComSetupDlgForm dlg;
+    QStringList present{"ttyS0"};
+    int looks = 0;
+    dlg.SetPortLister([&] {
+        ++looks;
+        return present;
+    });
+    dlg.SetPortPollInterval(20);
+    auto* port = dlg.findChild<QComboBox*>("ComboBoxPort");
+    const auto items = [port] {
+        QStringList l;
+        for (int i = 0; i < port->count(); ++i) l << port->itemText(i);
+        return l;
+    };
+    dlg.show();
+    EXPECT_EQ(items(), QStringList{"ttyS0"});
+    port->lineEdit()->clear();
+    QTest::keyClicks(port->lineEdit(), "/dev/ttyUS");
+
+    present = {"ttyS0", "ttyUSB0"}; // plugged in
+    EXPECT_TRUE(WaitUntil([&] { return items().size() == 2; }, 2000));
+    EXPECT_EQ(port->currentText(), "/dev/ttyUS") << "what the user typed stays";
+    EXPECT_EQ(port->lineEdit()->cursorPosition(), 10);
+    present = {"ttyUSB0"}; // the other pulled out
+    EXPECT_TRUE(WaitUntil([&] { return items() == QStringList{"ttyUSB0"}; }, 2000));
+    EXPECT_EQ(port->currentText(), "/dev/ttyUS");
+
+    dlg.hide();
+    const int hiddenFrom = looks;
+    WaitFor(100);
+    EXPECT_EQ(looks, hiddenFrom) << "no looking while the dialog is not shown";
+    EXPECT_EQ(TComSetupDlgForm::kPortPollMs, 1000);
 }
 
 TEST(YesNoDlg, EnterAnswersNoAndYesNeedsItsButton)

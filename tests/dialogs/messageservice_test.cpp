@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QProgressDialog>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace quentry;
@@ -95,4 +99,28 @@ TEST(MessageService, ScriptedFileDialogsTakeQueuedNamesThenCancel)
     ASSERT_EQ(service.shownFileDialogs().size(), 4);
     EXPECT_EQ(service.shownFileDialogs().at(2).mode, TFileDialogRequest::TMode::Open);
     EXPECT_EQ(service.shownFileDialogs().first().caption, "Saving Logger Image File");
+}
+
+TEST(MessageService, FileDialogsStartInTheFolderLastUsedElseTheDocuments)
+{
+    TMessageService service;
+    service.setScripted(true);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString first = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    QTemporaryDir a, b;
+    service.queueFileName(a.filePath("site.img"));
+    service.getOpenFileName({});
+    service.getSaveFileName({}); // cancelled: the folder stays
+    service.noteFileUsed(b.filePath("dropped.img"));
+    TFileDialogRequest own;
+    own.directory = "/srv";
+    service.getSaveFileName(own);
+    service.getSaveFileName({});
+    const QList<TFileDialogRequest>& shown = service.shownFileDialogs();
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0].directory, first);
+    EXPECT_NE(shown[0].directory, QCoreApplication::applicationDirPath());
+    EXPECT_EQ(shown[1].directory, a.path());
+    EXPECT_EQ(shown[2].directory, "/srv") << "a folder asked for is kept";
+    EXPECT_EQ(shown[3].directory, b.path()) << "a file used without a dialog counts too";
 }

@@ -414,11 +414,13 @@ TEST_F(EngineTest, EndlessBabbleIsBoundedAndNeverOverrunsTheBuffer)
 
 TEST_F(EngineTest, PortOpenFailureIsReported)
 {
-    port->setFailOpen(true);
+    port->setFailOpen(true, TPortOpenFailure::Permission, "Permission denied");
     engine->SetProtokoll(prt_HART);
-    EXPECT_FALSE(engine->OpenComByName("/dev/does-not-exist"));
+    EXPECT_FALSE(engine->OpenComByName("/dev/ttyUSB0"));
     EXPECT_FALSE(engine->Connected());
-    EXPECT_TRUE(log.contains("ERROR|/dev/does-not-exist cannot be opened: No such file or directory"));
+    EXPECT_EQ(PortOpenFailureText(*engine), "/dev/ttyUSB0 may not be opened by this user: add yourself to the "
+                                            "dialout group (sudo adduser $USER dialout) and log in again");
+    EXPECT_TRUE(log.contains("ERROR|" + PortOpenFailureText(*engine))) << "the log says the same";
 }
 
 TEST_F(EngineTest, OpenAndCloseLogAndLines)

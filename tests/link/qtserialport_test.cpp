@@ -9,6 +9,8 @@
 #include "waiting.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <memory>
 #include <gtest/gtest.h>
 
@@ -80,12 +82,54 @@ TEST(QtSerialPortOnPty, BytesSettingsLinesAndTransmitEmpty)
     EXPECT_FALSE(port.Connected());
 }
 
-TEST(QtSerialPortOnPty, MissingPortIsReportedNotThrown)
+TEST(QtSerialPortOnPty, RefusedOpensSayWhy)
 {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.isValid());
+    TQtSerialPort holder; // another program with the port open
+    holder.SetPortName(pty.slavePath());
+    ASSERT_TRUE(holder.Open()) << holder.ErrorString().toStdString();
+    QTemporaryDir dir;
+    const QString plainFile = dir.filePath("not-a-port");
+    QFile(plainFile).open(QIODevice::WriteOnly);
+
+    const struct { QString name; TPortOpenFailure why; } cases[] = {
+        {"/dev/quentry-no-such-port", TPortOpenFailure::NotPresent},
+        {"quentry-no-such-port", TPortOpenFailure::NotPresent}, // a bare name lives under /dev
+        {pty.slavePath(), TPortOpenFailure::InUse},
+        {plainFile, TPortOpenFailure::Other},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        TQtSerialPort port;
+        port.SetPortName(c.name);
+        EXPECT_FALSE(port.Open());
+        EXPECT_FALSE(port.Connected());
+        EXPECT_EQ(port.OpenFailure(), c.why);
+        EXPECT_FALSE(port.ErrorString().isEmpty()) << "the system's text is kept";
+    }
+    holder.Close();
     TQtSerialPort port;
-    port.SetPortName("/dev/quentry-no-such-port");
-    EXPECT_FALSE(port.Open());
-    EXPECT_FALSE(port.ErrorString().isEmpty());
+    port.SetPortName(pty.slavePath());
+    EXPECT_TRUE(port.Open()) << "free again once the other lets go";
+    EXPECT_EQ(port.OpenFailure(), TPortOpenFailure::None);
+}
+
+TEST(PortOpenFailure, TheTextSaysWhatToDo)
+{
+    const struct { TPortOpenFailure why; QString system; QStringList ports; QString text; } cases[] = {
+        {TPortOpenFailure::NotPresent, "No such file or directory", {"ttyUSB0", "ttyS0", "ttyACM1"},
+         "ttyUSB9 is not present; ports found: ttyACM1, ttyS0, ttyUSB0"},
+        {TPortOpenFailure::NotPresent, "", {}, "ttyUSB9 is not present; no serial ports found"},
+        {TPortOpenFailure::Permission, "Permission denied", {},
+         "ttyUSB9 may not be opened by this user: add yourself to the dialout group (sudo adduser $USER "
+         "dialout) and log in again"},
+        {TPortOpenFailure::InUse, "Device or resource busy", {}, "ttyUSB9 is in use by another program"},
+        {TPortOpenFailure::Other, "Inappropriate ioctl for device", {},
+         "ttyUSB9 cannot be opened: Inappropriate ioctl for device"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortOpenFailureText("ttyUSB9", c.why, c.system, c.ports), c.text);
 }
 
 TEST(QtSerialPortOnPty, VanishedDeviceIsReportedOnceAndClosesThePort)

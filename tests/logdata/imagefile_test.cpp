@@ -18,18 +18,9 @@ using quentry::test::TRecordingFeedback;
 
 namespace {
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray ReadAll(const QString& path) { return test::FileBytes(path); }
 
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+void WriteAll(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(test::WriteFileBytes(path, bytes)); }
 
 QByteArray Le32(qint32 v)
 {
@@ -226,20 +217,23 @@ TEST_F(ImageFixture, BadFilesLoadNothing)
         const char* what;
         QByteArray bytes;
         bool crcBox;
+        QString reason; // what the refusal names
     };
     const Case cases[] = {
-        {"empty file", QByteArray(), false},
-        {"short header", Le32(1).left(3), false},
-        {"count 0", Le32(0), false},
-        {"negative count", Le32(-1) + ImageOf(1, 1).mid(4), false},
-        {"count beyond the store", Le32(12290) + ImageOf(2, 2).mid(4), false},
-        {"huge count", Le32(0x7FFFFFFF), false},
-        {"cut after a whole row", ImageOf(1, 2), true},
-        {"cut inside a row", ImageOf(2, 2).left(4 + 457 + 300), true},
-        {"cut before the checksum's last byte", ImageOf(2, 2).chopped(1), true},
-        {"row byte changed", badCrc, true},
-        {"checksum changed", badStoredCrc, true},
-        {"random rows", random, true},
+        {"empty file", QByteArray(), false, "the file is empty"},
+        {"short header", Le32(1).left(3), false, "the file is shorter than its 4-byte row count"},
+        {"count 0", Le32(0), false, "it holds no rows"},
+        {"negative count", Le32(-1) + ImageOf(1, 1).mid(4), false,
+         "its row count -1 is not one a logger image can have (0 to 12289)"},
+        {"count beyond the store", Le32(12290) + ImageOf(2, 2).mid(4), false,
+         "its row count 12290 is not one a logger image can have (0 to 12289)"},
+        {"huge count", Le32(0x7FFFFFFF), false, "its row count 2147483647 is not one"},
+        {"cut after a whole row", ImageOf(1, 2), true, "the file is too short for its 2 rows: 461 bytes, 918 needed"},
+        {"cut inside a row", ImageOf(2, 2).left(4 + 457 + 300), true, "the file is too short for its 2 rows"},
+        {"cut before the checksum's last byte", ImageOf(2, 2).chopped(1), true, "917 bytes, 918 needed"},
+        {"row byte changed", badCrc, true, "row 2 of 3 fails its check"},
+        {"checksum changed", badStoredCrc, true, "row 2 of 2 fails its check"},
+        {"random rows", random, true, "row 1 of 3 fails its check"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -249,18 +243,29 @@ TEST_F(ImageFixture, BadFilesLoadNothing)
         feedback.errors.clear();
         const TFileResult r = LoadImage(path("bad.img"), store, context);
         EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_TRUE(r.error.startsWith(k.reason) || r.error.endsWith(k.reason)) << r.error.toStdString();
         EXPECT_EQ(store.LogCount(), 0);
         EXPECT_EQ(store.Row(0), THART_PAS_LOG_Row{}) << "no row of the file or of before stays";
         EXPECT_EQ(feedback.errors, k.crcBox ? QStringList{"Crc Error!\rAborted!"} : QStringList{});
         EXPECT_EQ(feedback.openNow, 0);
     }
 
-    TLogStore store;
-    feedback.errors.clear();
-    const TFileResult missing = LoadImage(path("nothing-here.img"), store, context);
-    EXPECT_FALSE(missing.ok);
-    EXPECT_TRUE(feedback.errors.isEmpty());
+    // Not files of rows at all: named, refused before a byte is read, no box.
+    const struct { QString path; QString reason; } others[] = {
+        {path("nothing-here.img"), "it does not exist"},
+        {dir.path(), "it is a folder"},
+        {"/dev/zero", "it is a device file, not a file of rows"},
+    };
+    for (const auto& o : others) {
+        SCOPED_TRACE(o.path.toStdString());
+        TLogStore store;
+        feedback.errors.clear();
+        const TFileResult r = LoadImage(o.path, store, context);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error, o.reason);
+        EXPECT_EQ(store.LogCount(), 0);
+        EXPECT_TRUE(feedback.errors.isEmpty());
+    }
 }
 
 TEST_F(ImageFixture, AFullLoggerLoadsAndACountBeyondTheStoreIsRefused)

@@ -3,6 +3,8 @@
 #include "imagerow.h"
 #include "wire/datetime.h"
 
+#include <QFile>
+
 namespace quentry::test {
 
 THART_PAS_LOG_Row MakeTestRow(int i)
@@ -70,6 +72,18 @@ QByteArray ImageBytes(const THART_PAS_LOG_Row& row)
     QByteArray b(kImageRowSize, '\0');
     EncodeImageRow(row, reinterpret_cast<quint8*>(b.data()));
     return b;
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteFileBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 } // namespace quentry::test

@@ -24,4 +24,9 @@ template <int N> void SetText(TShortString<N>& s, const QByteArray& text, quint8
 // The raw bytes of a row as the image file holds them.
 QByteArray ImageBytes(const THART_PAS_LOG_Row& row);
 
+// The whole contents of a file; empty when it cannot be read.
+QByteArray FileBytes(const QString& path);
+// Replaces a file's contents; false when it cannot be written.
+bool WriteFileBytes(const QString& path, const QByteArray& bytes);
+
 } // namespace quentry::test

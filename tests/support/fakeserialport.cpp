@@ -23,9 +23,11 @@ std::vector<TFakeSerialPort::Event> TFakeSerialPort::writes() const
 bool TFakeSerialPort::Open()
 {
     if (FFailOpen) {
-        setErrorString(QStringLiteral("No such file or directory"));
+        setErrorString(FFailText);
+        setOpenFailure(FFailWhy);
         return false;
     }
+    setOpenFailure(TPortOpenFailure::None);
     FOpen = true;
     record(Kind::Open);
     notifyAfterOpen();

@@ -35,7 +35,14 @@ public:
     // Transmit-empty after the frame's line time (default), a fixed delay, or never (< 0).
     void setTxEmptyDelay(int ms) { FTxEmptyDelay = ms; }
     void useLineTimeForTxEmpty() { FTxEmptyDelay = kLineTime; }
-    void setFailOpen(bool fail) { FFailOpen = fail; }
+    // Open refuses, as a port that is missing (the default), refused or held elsewhere would.
+    void setFailOpen(bool fail, TPortOpenFailure why = TPortOpenFailure::NotPresent,
+                     const QString& systemText = QStringLiteral("No such file or directory"))
+    {
+        FFailOpen = fail;
+        FFailWhy = why;
+        FFailText = systemText;
+    }
     void setFailWrite(bool fail) { FFailWrite = fail; }
     // The line disappears (cable pulled): error notification, then closed.
     void unplug();
@@ -67,6 +74,8 @@ private:
     QByteArray FInput;
     bool FOpen = false;
     bool FFailOpen = false;
+    TPortOpenFailure FFailWhy = TPortOpenFailure::NotPresent;
+    QString FFailText;
     bool FFailWrite = false;
     int FTxEmptyDelay = kLineTime;
     quint64 FGeneration = 0; // purge/close invalidates deliveries already scheduled

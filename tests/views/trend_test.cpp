@@ -1,6 +1,7 @@
 // The trend window: filters and their messages, series and axis rules, click selection,
 // zoom, tooltip and printing, driven offscreen with scripted boxes.
 #include "messageservice.h"
+#include "pdftext.h"
 #include "rowdecode.h"
 #include "recordpanel.h"
 #include "trendchart.h"
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeEdit>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace quentry;
@@ -176,6 +178,47 @@ TEST(TrendSeries, RightAxisRangesFollowTheChoice)
     EXPECT_FALSE(s.Axes.RightVisible);
     EXPECT_FALSE(s.RightActive);
     EXPECT_EQ(s.Right.size(), 0);
+}
+
+TEST(TrendSeries, LinesBreakWhereRowsAreMissingNotWhereTheFilterHidesRows)
+{
+    // Five-minute rows; three indices skipped after position 4, and after position 8 an
+    // hour without a row while the index goes on.
+    struct Row { int minute; quint16 index; };
+    const Row rows[] = {{0, 100},  {5, 101},  {10, 102}, {15, 103}, {35, 107},
+                        {40, 108}, {45, 109}, {50, 110}, {110, 111}, {115, 112}};
+    std::vector<TLogRecord> records;
+    for (const Row& r : rows) records.push_back(TrendRecord({r.minute, 7, 0, 1.0 + r.minute / 100.0}, r.index));
+    TLogTableModel model;
+    model.SetRecords(std::move(records));
+    EXPECT_EQ(FindGapBreaks(model), (std::vector<int>{4, 8}));
+
+    // Positions 2 and 5 hidden: the line goes on over 2, and still breaks before 6.
+    TLogFilterProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.SetRecordFilter([](const TLogRecord& r, int) { return r.recindex != 101 && r.recindex != 107; });
+    TTrendSeries s;
+    TTrendFlags flags;
+    flags.IsTrendValid = true;
+    ASSERT_TRUE(s.RefreshChartLeft(proxy, TRightAxis::Temperature, flags));
+    EXPECT_EQ(s.PV.x, (QVector<double>{1, 3, 4, 4.5, 6, 7, 8, 8.5, 9, 10}));
+    for (int i = 0; i < s.PV.size(); ++i) EXPECT_EQ(std::isnan(s.PV.y[i]), i == 3 || i == 7) << i;
+    EXPECT_EQ(s.Right.x, s.PV.x);
+    EXPECT_TRUE(std::isnan(s.Right.y[3]));
+    s.RefreshChartRight(model, TRightAxis::Temperature);
+    EXPECT_EQ(s.Right.x, (QVector<double>{1, 2, 3, 4, 4.5, 5, 6, 7, 8, 8.5, 9, 10}));
+
+    // The chart gets the break point, and the rows beside it keep their labels.
+    TTrendChart chart;
+    chart.SetRecordSource([&model](int p) { return &model.Record(p - 1); });
+    ASSERT_TRUE(s.RefreshChartLeft(proxy, TRightAxis::None, flags));
+    chart.ShowSeries(s);
+    const auto point = chart.PVSeries()->data()->findBegin(4.5, false);
+    ASSERT_NE(point, chart.PVSeries()->data()->constEnd());
+    EXPECT_EQ(point->key, 4.5);
+    EXPECT_TRUE(std::isnan(point->value));
+    EXPECT_EQ(chart.BottomLabel(4), "2015.03.07.\n14:15");
+    EXPECT_TRUE(chart.BottomLabel(5).isEmpty()) << "hidden row, no point";
 }
 
 TEST_F(TTrendWindow, ShowPlotsEveryPassingRowWithEchoMarksAndTheFirstRowInThePanel)
@@ -387,6 +430,16 @@ TEST_F(TTrendWindow, PrintWritesOnePageWithTheChart)
     EXPECT_EQ(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
     EXPECT_GT(bytes.size(), 20000) << "500 points and their axes are drawn";
     EXPECT_TRUE(service.shownMessages().isEmpty());
+    // Texts keep their size against the plot when the chart is scaled to the page: the
+    // title stays about 11 points high instead of taking the printer's resolution.
+    if (const auto boxes = PdfText(pdf, {"-bbox"})) {
+        const QRegularExpression title(R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Trend<)re");
+        const QRegularExpressionMatch m = title.match(*boxes);
+        ASSERT_TRUE(m.hasMatch()) << boxes->left(2000).toStdString();
+        const double height = m.captured(2).toDouble() - m.captured(1).toDouble();
+        EXPECT_GT(height, 5.0);
+        EXPECT_LT(height, 20.0);
+    }
 
     // A cancelled printer dialog prints nothing; the legend is back beside the plot.
     QFile::remove(pdf);

@@ -8,11 +8,16 @@
 #include "logform.h"
 #include "loggersettingspage.h"
 #include "mainform.h"
+#include "pdftext.h"
+#include "reportvisit.h"
 #include "messageservice.h"
 #include "ptypair.h"
 #include "simuform.h"
 #include "quentrywindows.h"
 #include "adapters.h"
+#include "fakeserialport.h"
+#include "imagefile.h"
+#include "logsimulator.h"
 #include "trendform.h"
 #include "virtualtransmitter.h"
 #include "waiting.h"
@@ -25,6 +30,7 @@
 #include <QMimeData>
 #include <QTableView>
 #include <QTimer>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QStatusBar>
 #include <QComboBox>
@@ -36,7 +42,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimeEdit>
 #include <gtest/gtest.h>
 #include <cmath>
 
@@ -138,6 +146,29 @@ protected:
         QObject::disconnect(c);
     }
 
+    // Setup > Communication, OK with this port typed in.
+    void answerSetup(const QString& port)
+    {
+        messages().queueDialogAnswer([port](QDialog& d) {
+            d.findChild<QComboBox*>("ComboBoxPort")->setEditText(port);
+            static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
+            return d.result();
+        });
+    }
+
+    // A log image of generated rows, as the simulator writes one.
+    QString generatedImage(const QString& name, int rows)
+    {
+        TSimulationInputs in;
+        in.TotalIndex = rows;
+        in.StartDate = QDate(2015, 3, 1);
+        TLogStore store;
+        store.SetLogCount(TLogSimulator(in).Generate(store.LogRows()));
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(SaveImage(path, store, {}).ok);
+        return path;
+    }
+
     QString saveImage(const QString& name)
     {
         const QString path = dir.filePath(name);
@@ -188,7 +219,31 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileClosedAndClosesThroughEveryStep)
     EXPECT_EQ(main().windowTitle(), "Quentry V1.21 by VOSSEC");
     EXPECT_EQ(main().centralWidget()->size() + QSize(0, main().statusBar()->height()), QSize(392, 304));
     EXPECT_EQ(main().StatusPanelText(0), "Closed");
-    EXPECT_FALSE(control<QWidget>("PageControl1")->isEnabled()) << "no page is usable while the port is closed";
+    // What needs the transmitter waits for a port; saved data does not, and the memo says
+    // what to do next.
+    EXPECT_TRUE(control<QWidget>("PageControl1")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ButtonRefresh")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("ButtonLImage")->isEnabled());
+    const QStringList memo = main().DetectionPage().MemoLines();
+    ASSERT_EQ(memo.size(), 2);
+    EXPECT_TRUE(memo[0].startsWith("COM1 is not present; ")) << qPrintable(memo[0]);
+    EXPECT_EQ(memo[1], "No serial port is open: choose one under Setup > Communication.");
+    EXPECT_EQ(control<QLabel>("StatusPanel1")->toolTip(), memo[0]) << "the status bar says why too";
+    EXPECT_TRUE(messages().shownMessages().isEmpty()) << "no box at start-up";
+    // Tab goes through the controls as they are laid out, gates or not.
+    const auto tabOrder = [this](const char* from, int count) {
+        QStringList order;
+        QWidget* w = control<QWidget>(from);
+        while (w && order.size() < count) {
+            if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+            w = w->nextInFocusChain();
+        }
+        return order;
+    };
+    EXPECT_EQ(tabOrder("ButtonRefresh", 3), QStringList({"ButtonRefresh", "ButtonLImage", "MemoInfo"}));
+    EXPECT_EQ(tabOrder("ButtonStart", 7), QStringList({"ButtonStart", "Buttonstop", "ButtonClear", "ButtonSImage",
+                                                       "ButtonASC", "ButtonDBase", "ButtonTrend"}));
+    EXPECT_EQ(tabOrder("Button2", 4), QStringList({"Button2", "Button1", "Button3", "ComboBoxMode"}));
     EXPECT_EQ(header(), "Device Detection");
     EXPECT_FALSE(control<QPushButton>("ButtonBack")->isEnabled());
     EXPECT_FALSE(control<QPushButton>("ButtonNext")->isEnabled());
@@ -679,6 +734,76 @@ TEST_F(MainWindowTest, ShowTrendOpensTheTrendWindowAndTheTableKeepsEveryRow)
     }
 }
 
+TEST_F(MainWindowTest, ServiceReportNamesWhatTheSessionKnowsOfTheRows)
+{
+    startTransmitter();
+    open();
+    readLogger();
+    auto* report = control<QPushButton>("ButtonReport");
+    ASSERT_TRUE(report->isEnabled());
+
+    // After a read: the detected transmitter, the link, the clock and the configuration.
+    const QString afterRead = dir.filePath("read.pdf");
+    messages().queueFileName(afterRead);
+    report->click();
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+    auto text = test::PdfText(afterRead, {"-layout"});
+    if (!text) GTEST_SKIP() << test::PdfTextMissing().toStdString();
+    QString t = text->simplified();
+    const THART_PAS_UniqueID& id = main().DeviceUniqueID();
+    for (const QString& s : {QStringLiteral("Manufacturer id %1").arg(id.FactoryID),
+                             QStringLiteral("Device id %1").arg(id.DeviceID), QStringLiteral("Protocol HART"),
+                             QStringLiteral("Adapter HART MODEM"), QStringLiteral("Clock offset"),
+                             QStringLiteral("Logger mode"), QStringLiteral("Source read from the transmitter"),
+                             QStringLiteral("Rows 30")})
+        EXPECT_TRUE(t.contains(s)) << s.toStdString();
+    // The hash it names is the one of the image Save Image then writes.
+    const QString image = saveImage("site.img");
+    EXPECT_TRUE(t.contains("SHA-256 " + FileSha256(image) + " of these rows as Save Image writes them"));
+    EXPECT_TRUE(report->isEnabled() && control<QAction>("Exit1")->isEnabled()) << "all enabled again";
+
+    // A loaded image: the file and its hash; what the file cannot say, it says so.
+    main().ShowPage(TMainForm::kPageDetection);
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    const QString afterLoad = dir.filePath("loaded.pdf");
+    messages().queueFileName(afterLoad);
+    report->click();
+    t = test::PdfText(afterLoad, {"-layout"})->simplified();
+    EXPECT_TRUE(t.contains("Identity not recorded in this file"));
+    EXPECT_TRUE(t.contains("Clock check not read"));
+    EXPECT_TRUE(t.contains("Source image file site.img SHA-256 " + FileSha256(image)));
+
+    // The trend window's Main menu: the rows of the filter's period.
+    const QString period = dir.filePath("period.pdf");
+    bool enabled = false;
+    messages().queueDialogAnswer([&](QDialog& d) {
+        auto* trend = qobject_cast<TTrendForm*>(&d);
+        if (!trend) return int(QDialog::Rejected);
+        trend->show();
+        auto* item = trend->findChild<QAction*>("ServiceReport1");
+        enabled = item && item->isEnabled();
+        auto* begin = trend->findChild<QTimeEdit*>("BeginTime");
+        begin->setTime(begin->time().addSecs(10 * 300)); // the first ten rows left out
+        trend->ApplyFilter();
+        messages().queueFileName(period);
+        if (item) item->trigger();
+        trend->hide();
+        return int(QDialog::Accepted);
+    });
+    control<QPushButton>("ButtonTrend")->click();
+    EXPECT_TRUE(enabled);
+    const auto periodText = test::PdfText(period, {"-layout"});
+    ASSERT_TRUE(periodText);
+    t = periodText->simplified();
+    EXPECT_TRUE(t.contains("Rows 20")) << t.left(1500).toStdString();
+    EXPECT_TRUE(t.contains("of the whole image file"));
+
+    // No rows, no report.
+    detect();
+    EXPECT_FALSE(report->isEnabled());
+}
+
 TEST_F(MainWindowTest, SimulateImageIsHiddenUnlessAskedFor)
 {
     startTransmitter(); // the pages are enabled only while a port is open
@@ -778,4 +903,156 @@ TEST_F(MainWindowTest, SetupCommunicationDoesNotHangOnAPortThatNeverReportsClose
     for (int i = 0; i < log.ErrorList().count(); ++i)
         logged |= log.ErrorList().entry(i).message.contains("opening the new one anyway");
     EXPECT_TRUE(logged);
+}
+
+// ---- a port that cannot be opened, and the desk without one ------------------------------------
+
+const QString kNoPortLine = QStringLiteral("No serial port is open: choose one under Setup > Communication.");
+
+TEST_F(MainWindowTest, SetupWithAMissingPortSaysWhyAndWhatToDo)
+{
+    startTransmitter();
+    open();
+    ASSERT_TRUE(main().COMEngine().Connected());
+    answerSetup("/dev/ttyQuentry9");
+    main().Communication1Click();
+    idle();
+    EXPECT_FALSE(main().COMEngine().Connected());
+    ASSERT_EQ(messages().shownMessages().size(), 1);
+    const QString why = messages().shownMessages()[0].text;
+    EXPECT_TRUE(QRegularExpression("^/dev/ttyQuentry9 is not present; (ports found: .+|no serial ports found)$")
+                    .match(why)
+                    .hasMatch())
+        << qPrintable(why);
+    EXPECT_EQ(main().DetectionPage().MemoLines(), QStringList({why, kNoPortLine}));
+    EXPECT_EQ(main().StatusPanelText(0), "Closed");
+    EXPECT_EQ(control<QLabel>("StatusPanel1")->toolTip(), why);
+    EXPECT_FALSE(control<QPushButton>("ButtonRefresh")->isEnabled());
+
+    // The right port again: the reason goes, Detect comes back.
+    answerSetup(transmitter->slavePath());
+    main().Communication1Click();
+    idle();
+    EXPECT_TRUE(main().COMEngine().Connected());
+    EXPECT_EQ(messages().shownMessages().size(), 1);
+    EXPECT_TRUE(main().DetectionPage().MemoLines().isEmpty());
+    EXPECT_TRUE(control<QLabel>("StatusPanel1")->toolTip().isEmpty());
+    EXPECT_TRUE(control<QPushButton>("ButtonRefresh")->isEnabled());
+}
+
+TEST_F(MainWindowTest, APortRefusedForPermissionNamesTheDialoutGroup)
+{
+    // Tests run as root, whom no device refuses: the refusal comes from the port layer.
+    writeSettings(QStringLiteral("ttyUSB0"));
+    auto port = std::make_unique<test::TFakeSerialPort>();
+    port->setFailOpen(true, TPortOpenFailure::Permission, "Permission denied");
+    TMessageService service;
+    service.setScripted(true);
+    TComSetupDlgForm setup;
+    TMainForm form(service, location(), {}, std::move(port));
+    form.AttachWindows(nullptr, &setup, nullptr);
+    form.show();
+    idle();
+    const QString hint = "ttyUSB0 may not be opened by this user: add yourself to the dialout group "
+                         "(sudo adduser $USER dialout) and log in again";
+    EXPECT_EQ(form.DetectionPage().MemoLines(), QStringList({hint, kNoPortLine})) << "at start-up: the memo";
+    EXPECT_TRUE(service.shownMessages().isEmpty()) << "and no box";
+    EXPECT_EQ(form.findChild<QLabel*>("StatusPanel1")->toolTip(), hint);
+
+    service.queueDialogAnswer([](QDialog& d) {
+        static_cast<TComSetupDlgForm&>(d).ButtonOKClick();
+        return d.result();
+    });
+    form.Communication1Click();
+    ASSERT_EQ(service.shownMessages().size(), 1);
+    EXPECT_EQ(service.shownMessages()[0].text, hint);
+    EXPECT_EQ(form.DetectionPage().MemoLines(), QStringList({hint, kNoPortLine}));
+}
+
+TEST_F(MainWindowTest, AtTheOfficeSavedImagesAreUsableWithoutAPort)
+{
+    const QString image = generatedImage("archive.img", 120);
+    open();
+    ASSERT_FALSE(main().COMEngine().Connected());
+    const QString start = QFileInfo(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).isDir()
+                              ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                              : QDir::homePath();
+
+    // Load Image, with the dialog starting in the documents folder, not the program's.
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    idle();
+    EXPECT_EQ(messages().shownFileDialogs().last().directory, start);
+    EXPECT_NE(messages().shownFileDialogs().last().directory, QCoreApplication::applicationDirPath());
+    ASSERT_EQ(main().LogStore().LogCount(), 120);
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    for (const char* name : {"ButtonSImage", "ButtonASC", "ButtonDBase", "ButtonTrend"})
+        EXPECT_TRUE(control<QPushButton>(name)->isEnabled()) << name;
+    for (const char* name : {"ButtonStart", "ButtonClear", "Buttonstop", "ButtonRefresh"})
+        EXPECT_FALSE(control<QPushButton>(name)->isEnabled()) << name;
+
+    // Show Trend on the file's rows.
+    int trendRows = -1;
+    messages().queueDialogAnswer([&](QDialog& d) {
+        auto* trend = qobject_cast<TTrendForm*>(&d);
+        if (!trend) return int(QDialog::Rejected);
+        trend->show(); // what a modal run does first
+        trendRows = trend->Proxy() ? trend->Proxy()->rowCount() : -1;
+        trend->hide();
+        return int(QDialog::Accepted);
+    });
+    control<QPushButton>("ButtonTrend")->click();
+    EXPECT_EQ(trendRows, 120);
+
+    // Both exports, each proposing the loaded file's own name in the folder last used.
+    messages().queueFileName(dir.filePath("archive.txt"));
+    control<QPushButton>("ButtonASC")->click();
+    EXPECT_EQ(messages().shownFileDialogs().last().fileName, dir.filePath("archive.txt"));
+    EXPECT_EQ(messages().shownFileDialogs().last().directory, dir.path());
+    messages().queueFileName(dir.filePath("archive.dbf"));
+    control<QPushButton>("ButtonDBase")->click();
+    EXPECT_EQ(messages().shownFileDialogs().last().fileName, dir.filePath("archive.dbf"));
+    EXPECT_EQ(QFile(dir.filePath("archive.txt")).size() > 0 && QFile(dir.filePath("archive.dbf")).size() > 0, true);
+    messages().queueFileName(QString()); // Cancel
+    control<QPushButton>("ButtonSImage")->click();
+    EXPECT_EQ(messages().shownFileDialogs().last().fileName, dir.filePath("archive.img"));
+    EXPECT_TRUE(messages().shownMessages().isEmpty());
+    EXPECT_FALSE(main().COMEngine().Connected());
+}
+
+TEST_F(MainWindowTest, ALoadAfterAFailedDetectionReachesTheControlSheet)
+{
+    test::TPtyPair silent; // a port nobody answers on
+    ASSERT_TRUE(silent.isValid());
+    writeSettings(silent.slavePath());
+    const QString image = generatedImage("after.img", 30);
+    open();
+    detect();
+    ASSERT_FALSE(main().DeviceFound());
+    messages().queueFileName(image);
+    control<QPushButton>("ButtonLImage")->click();
+    idle();
+    EXPECT_EQ(main().ActivePage(), TMainForm::kPageControlSheet);
+    EXPECT_TRUE(main().PageEnabled(TMainForm::kPageControlSheet)) << "no detection needed for a file's rows";
+    EXPECT_TRUE(control<QPushButton>("ButtonTrend")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheSaveDialogProposesTheTransmitterAndTheDay)
+{
+    TEmulatorConfig c;
+    c.deviceId = 4711;
+    startTransmitter(c);
+    open();
+    const QString before = QDate::currentDate().toString(Qt::ISODate);
+    readLogger();
+    const QString after = QDate::currentDate().toString(Qt::ISODate);
+    messages().queueFileName(QString());
+    control<QPushButton>("ButtonSImage")->click();
+    const QString proposed = QFileInfo(messages().shownFileDialogs().last().fileName).fileName();
+    EXPECT_TRUE(proposed == "4711_" + before + ".img" || proposed == "4711_" + after + ".img") << qPrintable(proposed);
+    messages().queueFileName(QString());
+    control<QPushButton>("ButtonASC")->click();
+    EXPECT_EQ(QFileInfo(messages().shownFileDialogs().last().fileName).completeBaseName(),
+              QFileInfo(proposed).completeBaseName())
+        << "the exports propose the same stem";
 }

@@ -12,7 +12,8 @@
 #include "messageservice.h"
 #include "waiting.h"
 
-#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -64,7 +65,6 @@ TLoggerControlSheet::TLoggerControlSheet(const TControlSheetParts& parts, TContr
 {
     setObjectName(QStringLiteral("LoggerControlSheet"));
     buildControls();
-    FLastDirectory = QCoreApplication::applicationDirPath();
     FParts.reader.OnRdLogger = [this](TLOGGEREngine*, const THART_PAS_LOG_Row& row) { Log_Add(row); };
     FParts.reader.OnFinish = [this](TLOGGEREngine*) { ReadFinished(); };
     Buttonstop->setEnabled(false);
@@ -104,6 +104,7 @@ void TLoggerControlSheet::buildControls()
     ButtonASC = makeButton(QStringLiteral("To ASCII File"), "ButtonASC", FExport);
     ButtonDBase = makeButton(QStringLiteral("To DBASE Table"), "ButtonDBase", FExport);
     ButtonTrend = makeButton(QStringLiteral("Show Trend"), "ButtonTrend", FExport);
+    ButtonReport = makeButton(QStringLiteral("Service Report..."), "ButtonReport", FExport);
     ButtonSimulate = makeButton(QStringLiteral("Simulate Image"), "ButtonSimulate", FExport);
     ButtonSimulate->hide(); // shown only when the program is started for the simulator
     Label4 = makeLabel("Label4", FExport);
@@ -114,7 +115,8 @@ void TLoggerControlSheet::buildControls()
     exports->addWidget(ButtonASC, 0, 1);
     exports->addWidget(ButtonDBase, 0, 2);
     exports->addWidget(ButtonTrend, 1, 0);
-    exports->addWidget(ButtonSimulate, 1, 1);
+    exports->addWidget(ButtonReport, 1, 1);
+    exports->addWidget(ButtonSimulate, 1, 2);
     exports->addWidget(Label4, 2, 0, 1, 3);
 
     auto* page = new QVBoxLayout(this);
@@ -132,6 +134,7 @@ void TLoggerControlSheet::buildControls()
     connect(ButtonDBase, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonDBaseClick);
     connect(ButtonTrend, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonTrendClick);
     connect(ButtonSimulate, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonSimulateClick);
+    connect(ButtonReport, &QPushButton::clicked, this, &TLoggerControlSheet::ButtonReportClick);
 }
 
 // ---- the window's switches -------------------------------------------------------------
@@ -140,7 +143,7 @@ void TLoggerControlSheet::SetSimulateVisible(bool on) { ButtonSimulate->setVisib
 
 void TLoggerControlSheet::SetExportGroupEnabled(bool on)
 {
-    for (QPushButton* b : {ButtonASC, ButtonDBase, ButtonTrend, ButtonSImage}) b->setEnabled(on);
+    for (QPushButton* b : {ButtonASC, ButtonDBase, ButtonTrend, ButtonReport, ButtonSImage}) b->setEnabled(on);
 }
 
 void TLoggerControlSheet::SetStartClearGroupEnabled(bool on)
@@ -252,6 +255,11 @@ void TLoggerControlSheet::ReadFinished()
     LabelTime->setText(FClock.FormatElapsed(ReadFinishedPercent(reader.FilePointerPos(), reader.TotalRecordCount())));
     setGauge(0);
     if (reader.TotalRecordCount() > 0) SetExportGroupEnabled(true);
+    // The files of these rows are named after the transmitter they came from and the day.
+    if (FParts.store.LogCount() > 0)
+        FStem = QStringLiteral("%1_%2")
+                    .arg(FParts.access.DeviceUniqueID.DeviceID)
+                    .arg(QDate::currentDate().toString(Qt::ISODate));
 }
 
 // ---- clearing --------------------------------------------------------------------------
@@ -281,23 +289,25 @@ void TLoggerControlSheet::ButtonClearClick()
 
 // ---- the single file dialog --------------------------------------------------------------
 
-QString TLoggerControlSheet::proposedName(const QString& fallback) const
+QString TLoggerControlSheet::proposedName(const TFileDialogRequest& request) const
 {
-    const QString base = FLastFileName.isEmpty() ? fallback : QFileInfo(FLastFileName).completeBaseName();
-    if (base.isEmpty()) return FLastDirectory;
-    return FLastDirectory.isEmpty() ? base : FLastDirectory + QLatin1Char('/') + base;
+    // A file name always: with none the dialog would show the name of the folder it starts in.
+    QString name = FStem.isEmpty() ? kExportProposal : FStem;
+    if (request.mode == TFileDialogRequest::TMode::Save && !request.defaultSuffix.isEmpty())
+        name += QLatin1Char('.') + request.defaultSuffix;
+    return QDir(request.directory).filePath(name);
 }
 
 void TLoggerControlSheet::rememberName(const QString& path)
 {
-    FLastFileName = path;
-    FLastDirectory = QFileInfo(path).absolutePath();
+    FStem = QFileInfo(path).completeBaseName();
+    FParts.messages.noteFileUsed(path);
 }
 
-QString TLoggerControlSheet::askFileName(TFileDialogRequest request, const QString& fallback)
+QString TLoggerControlSheet::askFileName(TFileDialogRequest request)
 {
-    request.directory = FLastDirectory;
-    request.fileName = proposedName(fallback);
+    request.directory = FParts.messages.fileDialogFolder();
+    request.fileName = proposedName(request);
     const QString path = request.mode == TFileDialogRequest::TMode::Save ? FParts.messages.getSaveFileName(request)
                                                                           : FParts.messages.getOpenFileName(request);
     if (!path.isEmpty()) rememberName(path);
@@ -324,7 +334,7 @@ void TLoggerControlSheet::SaveImage()
     const TFileDialogRequest r =
         fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving Logger Image File"), kImageFilter,
                     QStringLiteral("img"));
-    const QString path = askFileName(r, QString());
+    const QString path = askFileName(r);
     if (path.isEmpty()) return;
     const TOperationContext c = context();
     // Written aside and put in place whole: a cancel, a full disk or a refused target
@@ -341,7 +351,7 @@ void TLoggerControlSheet::ButtonLImageClick()
                     kImageFilter, QStringLiteral("img"));
     beginImageLoad();
     Label4->clear();
-    const QString path = askFileName(r, QString());
+    const QString path = askFileName(r);
     finishImageLoad(path, LoadImage(path));
 }
 
@@ -453,7 +463,7 @@ void TLoggerControlSheet::ExportAscii()
     const TFileDialogRequest r =
         fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving ASCII Text File"), kTextFilter,
                     QStringLiteral("txt"));
-    const QString path = askFileName(r, kExportProposal);
+    const QString path = askFileName(r);
     if (path.isEmpty()) return;
     TWaitCursor hourglass;
     const TOperationContext c = context();
@@ -489,7 +499,7 @@ void TLoggerControlSheet::ExportDbase()
     const TFileDialogRequest r =
         fileRequest(TFileDialogRequest::TMode::Save, QStringLiteral("Saving Database"), kDbaseFilter,
                     QStringLiteral("dbf"));
-    const QString path = askFileName(r, kExportProposal);
+    const QString path = askFileName(r);
     if (path.isEmpty()) return;
     TWaitCursor hourglass;
     const TOperationContext c = context();
@@ -514,6 +524,14 @@ void TLoggerControlSheet::ButtonTrendClick()
     endExport();
 }
 
+void TLoggerControlSheet::ButtonReportClick()
+{
+    if (!Idle() || FParts.store.LogCount() == 0 || !FHooks.serviceReport) return;
+    beginExport(TActivity::Reporting);
+    FHooks.serviceReport();
+    endExport();
+}
+
 void TLoggerControlSheet::ButtonSimulateClick()
 {
     if (!Idle()) return;
@@ -525,6 +543,8 @@ void TLoggerControlSheet::ButtonSimulateClick()
     setActivity(TActivity::Simulating);
     FHooks.simulate();
     FParts.table.SetStale();
+    if (FParts.store.LogCount() > 0)
+        FStem = QStringLiteral("Simulated_") + QDate::currentDate().toString(Qt::ISODate);
     setActivity(TActivity::Idle);
     // Generated rows are saved, exported and charted like read ones.
     if (FParts.store.LogCount() > 0) SetExportGroupEnabled(true);

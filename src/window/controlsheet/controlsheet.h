@@ -56,6 +56,8 @@ struct TControlSheetHooks
     std::function<void(TLogTableModel& table)> showTrend;
     // Shows the simulator modally on the store; it may change the store's LogCount.
     std::function<void()> simulate;
+    // "Service Report...": asks for a file and writes the report of the store's rows.
+    std::function<void()> serviceReport;
 };
 
 class TLoggerControlSheet : public QWidget
@@ -92,11 +94,12 @@ public:
     void ButtonDBaseClick();
     void ButtonTrendClick();
     void ButtonSimulateClick();
+    void ButtonReportClick();
 
     const TElapsedClock& Clock() const { return FClock; }
 
 private:
-    enum class TActivity : quint8 { Idle, Reading, Clearing, Saving, Loading, Exporting, Trend, Simulating };
+    enum class TActivity : quint8 { Idle, Reading, Clearing, Saving, Loading, Exporting, Trend, Simulating, Reporting };
 
     void buildControls();
     void setActivity(TActivity a);
@@ -118,11 +121,12 @@ private:
     void beginImageLoad();
     bool finishImageLoad(const QString& path, bool loaded);
     bool confirm(const QString& title, const QString& text);
-    QString proposedName(const QString& fallback) const;
+    QString proposedName(const TFileDialogRequest& request) const;
     void rememberName(const QString& path);
-    // The single file dialog of the window: proposes the last name chosen (without its
-    // extension) or fallback, in the last directory used.
-    QString askFileName(TFileDialogRequest request, const QString& fallback);
+    // The single file dialog of the window, in the folder last used: proposes the stem of
+    // the rows in hand (the transmitter and day of a read, the file loaded, the name last
+    // chosen), "Export" before there is one.
+    QString askFileName(TFileDialogRequest request);
 
     TControlSheetParts FParts;
     TControlSheetHooks FHooks;
@@ -130,8 +134,7 @@ private:
     TActivity FActivity = TActivity::Idle;
     bool FFullLog = false;
     int FRowCounter = 0;
-    QString FLastFileName; // the single file dialog's last choice
-    QString FLastDirectory;
+    QString FStem; // the name the file dialogs propose, without folder and extension
     struct TBeforeLoad
     {
         bool deviceFound = false;
@@ -148,6 +151,7 @@ private:
     QPushButton* ButtonASC = nullptr;
     QPushButton* ButtonDBase = nullptr;
     QPushButton* ButtonTrend = nullptr;
+    QPushButton* ButtonReport = nullptr;
     QPushButton* ButtonSimulate = nullptr;
     QLabel* LabelTotalRec = nullptr;
     QLabel* LabelTime = nullptr;

@@ -61,7 +61,7 @@ QList<QByteArray> storeBytes(const TLogStore& store)
 bool exportGroupEnabled(const TSheetRig& rig)
 {
     return rig.enabled("ButtonSImage") && rig.enabled("ButtonASC") && rig.enabled("ButtonDBase") &&
-           rig.enabled("ButtonTrend");
+           rig.enabled("ButtonTrend") && rig.enabled("ButtonReport");
 }
 
 // Presses Cancel on the progress dialog of this caption once it has moved past 0.
